@@ -1,0 +1,75 @@
+#include "io/units.hpp"
+
+#include <array>
+#include <vector>
+
+namespace io {
+namespace {
+
+struct UnitTable {
+  std::FILE* input = stdin;
+  std::FILE* output = stdout;
+  std::FILE* results = nullptr;
+  std::vector<Closer> closers;
+};
+
+UnitTable& table() {
+  static UnitTable t;
+  return t;
+}
+
+std::FILE** slot(int unit) {
+  UnitTable& t = table();
+  switch (unit) {
+    case kUnitInput: return &t.input;
+    case kUnitOutput: return &t.output;
+    case kUnitResults: return &t.results;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::FILE* unit_stream(int unit) {
+  std::FILE** s = slot(unit);
+  return s ? *s : nullptr;
+}
+
+void bind_unit(int unit, std::FILE* stream) {
+  if (std::FILE** s = slot(unit)) *s = stream;
+}
+
+void write_line(int unit, std::string_view text) {
+  std::FILE* f = unit_stream(unit);
+  if (f == nullptr) return;
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fputc('\n', f);
+}
+
+void close_all() {
+  UnitTable& t = table();
+  // A closer may stop the run itself (a failed write-out); take the list first
+  // so that it runs once.
+  std::vector<Closer> closers;
+  closers.swap(t.closers);
+  for (Closer c : closers) c();
+  if (t.output) std::fflush(t.output);
+  std::fflush(stdout);
+  std::fflush(stderr);
+}
+
+void register_closer(Closer closer) {
+  for (Closer c : table().closers)
+    if (c == closer) return;
+  table().closers.push_back(closer);
+}
+
+void reset_units() {
+  UnitTable& t = table();
+  t.input = stdin;
+  t.output = stdout;
+  t.results = nullptr;
+  t.closers.clear();
+}
+
+}  // namespace io

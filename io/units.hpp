@@ -1,0 +1,37 @@
+#pragma once
+// The unit table: unit 5 is the standard input, unit 6 the standard output,
+// unit 10 the results file once it is opened.
+#include <cstdio>
+#include <string_view>
+
+namespace io {
+
+constexpr int kUnitInput = 5;
+constexpr int kUnitOutput = 6;
+constexpr int kUnitResults = 10;
+
+// The stream bound to a unit, or nullptr when the unit is not open.
+std::FILE* unit_stream(int unit);
+
+// Binds a unit to a stream (tests bind unit 6 to a capture file). A null
+// stream unbinds it. The unit table never closes the standard streams.
+void bind_unit(int unit, std::FILE* stream);
+
+// Writes one console line: the text and a line feed. A unit that is not open
+// is not written to.
+void write_line(int unit, std::string_view text);
+
+// Writes out the buffers of every open unit and closes every open file; the
+// standard streams are flushed and stay open. Registered closers (the results
+// file) run first, in the order they were registered.
+void close_all();
+
+// A file subsystem that owns a unit registers how it is written out and closed,
+// so that stopping the run closes it like a normal end does.
+using Closer = void (*)();
+void register_closer(Closer closer);
+
+// Restores the table to its start: 5 and 6 on the standard streams, nothing else.
+void reset_units();
+
+}  // namespace io
