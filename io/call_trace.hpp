@@ -1,0 +1,18 @@
+#pragma once
+// The active routines that a run-time traceback prints. The program's routines
+// announce themselves with a CallScope for as long as they run.
+#include <source_location>
+#include <string_view>
+
+namespace io {
+
+class CallScope {
+ public:
+  explicit CallScope(std::string_view routine,
+                     std::source_location where = std::source_location::current());
+  ~CallScope();
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+};
+
+}  // namespace io

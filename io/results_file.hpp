@@ -1,0 +1,17 @@
+#pragma once
+// The results file, unit 10, "rezult.txt" in the working directory.
+
+namespace io {
+
+// Opens (creating when missing, never shortening) before the first prompt; an
+// open failure ends the run with severe error 9 (permission) or 30 (other).
+void results_open();
+
+// Writes one record of two values, ended by CR LF. The first record cuts the
+// file right after itself. A failed write ends the run with severe error 38.
+void results_write(float x, float cp);
+
+// Writes out and closes the file (also done by every stop of the run).
+void results_close();
+
+}  // namespace io

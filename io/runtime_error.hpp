@@ -1,0 +1,22 @@
+#pragma once
+// Severe run-time errors: a "forrtl: severe" line on the standard error, a
+// traceback of the active routines, every file written out and closed, and the
+// end of the run with the message number as exit status.
+
+namespace io {
+
+constexpr int kErrArrayBounds = 161;
+constexpr int kErrEndOfFile = 24;
+constexpr int kErrListSyntax = 59;
+constexpr int kErrConversion = 64;
+constexpr int kErrPermission = 9;
+constexpr int kErrOpen = 30;
+constexpr int kErrWrite = 38;
+
+// Message 161, which has no unit and file.
+[[noreturn]] void severe_error(int number);
+
+// Messages that name a unit and a file (24, 59, 64, 9, 30, 38).
+[[noreturn]] void severe_error(int number, int unit, const char* file);
+
+}  // namespace io
