@@ -1,0 +1,55 @@
+#include "app/influence.hpp"
+
+#include "app/real_loop.hpp"
+#include "io/call_trace.hpp"
+
+namespace {
+
+// Own state of COORD and MATRICA, kept between calls.
+struct CoordState {
+  float spacing = 0.0f;
+  float quarter = 0.0f;
+  float threequarter = 0.0f;
+  float i = 0.0f;
+};
+CoordState coord;
+
+struct MatricaState {
+  float divisor = 0.0f;
+  RealArray XC;
+  float i = 0.0f;
+  float j = 0.0f;
+};
+MatricaState matrica;
+
+}  // namespace
+
+void COORD(RealArray& XV, RealArray& XC, float NVORT) {
+  io::CallScope trace("COORD");
+  // The offsets divide 0.25 and 0.75 by NVORT; they are not fractions of the
+  // stored spacing.
+  coord.spacing = float(1.0 / double(NVORT));
+  coord.quarter = float(0.25 / double(NVORT));
+  coord.threequarter = float(0.75 / double(NVORT));
+  float& i = coord.i;
+  real_loop(i, 1.0, double(NVORT), 1.0, [&] {
+    XV(subscript(i)) = float((double(i) - 1.0) * double(coord.spacing) + double(coord.quarter));
+    XC(subscript(i)) = float((double(i) - 1.0) * double(coord.spacing) + double(coord.threequarter));
+  });
+}
+
+void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, float ALPHA, float VINF) {
+  io::CallScope trace("MATRICA");
+  // 2 pi as 6.28 here; the pressure step uses 6.2832.
+  matrica.divisor = 6.28f;
+  COORD(XV, matrica.XC, NVORT);
+  float& i = matrica.i;
+  float& j = matrica.j;
+  real_loop(i, 1.0, double(NVORT), 1.0, [&] {
+    RHS1(subscript(i)) = float(double(ALPHA) * double(VINF));
+    real_loop(j, 1.0, double(NVORT), 1.0, [&] {
+      AMAT(subscript(j), subscript(i)) =
+          float((1.0 / (double(matrica.XC(subscript(j))) - double(XV(subscript(i))))) / double(matrica.divisor));
+    });
+  });
+}

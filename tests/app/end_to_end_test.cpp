@@ -1,0 +1,289 @@
+// Runs the built program in a temporary directory with prepared standard input
+// and checks what it leaves: standard output, standard error, exit status and
+// the bytes of rezult.txt.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void spit(const fs::path& p, const std::string& text) {
+  std::ofstream out(p, std::ios::binary);
+  out << text;
+}
+
+struct Run {
+  int status = -1;
+  std::string out;
+  std::string err;
+  bool has_results = false;
+  std::string results;
+
+  std::string first_err_line() const { return err.substr(0, err.find('\n')); }
+};
+
+const char* const kPrompts = " vvedite kol-vo vihrej\n vvedite skorost\n";
+
+class Program : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vortex-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    root_ = tmpl;
+    work_ = root_ / "work";
+    fs::create_directory(work_);
+    // The unprivileged run must be able to enter and write the folder.
+    fs::permissions(root_, fs::perms::all);
+    fs::permissions(work_, fs::perms::all);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // Runs the program with the given standard input. With unprivileged set and
+  // the tests running as root, the program runs as nobody so that permission
+  // bits apply to it.
+  Run run(const std::string& input, bool unprivileged = false) {
+    spit(root_ / "stdin", input);
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(work_.c_str()) != 0) _exit(200);
+      int in = open((root_ / "stdin").c_str(), O_RDONLY);
+      int out = open((root_ / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      int err = open((root_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (in < 0 || out < 0 || err < 0) _exit(201);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(err, 2);
+      if (unprivileged && geteuid() == 0) {
+        execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", VORTEX_BINARY,
+              static_cast<char*>(nullptr));
+      } else {
+        execl(VORTEX_BINARY, "vortex", static_cast<char*>(nullptr));
+      }
+      _exit(202);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    Run r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.out = slurp(root_ / "stdout");
+    r.err = slurp(root_ / "stderr");
+    r.has_results = fs::is_regular_file(results_path());
+    if (r.has_results) r.results = slurp(results_path());
+    return r;
+  }
+
+  fs::path results_path() const { return work_ / "rezult.txt"; }
+
+  fs::path root_;
+  fs::path work_;
+};
+
+std::string reference(const std::string& name, const std::string& file) {
+  return slurp(fs::path(REFERENCE_DIR) / name / file);
+}
+
+int reference_status(const std::string& name) { return std::stoi(reference(name, "status.txt")); }
+
+// The records of a results file, each without its CR LF; fails on a record of the
+// wrong length or terminator.
+std::vector<std::string> records(const std::string& results) {
+  std::vector<std::string> rows;
+  for (std::size_t at = 0; at < results.size(); at += 20) {
+    EXPECT_LE(at + 20, results.size()) << "incomplete record";
+    if (at + 20 > results.size()) break;
+    EXPECT_EQ(results.substr(at + 18, 2), "\r\n");
+    rows.push_back(results.substr(at, 18));
+  }
+  return rows;
+}
+
+struct ReferenceCase {
+  const char* name;
+  const char* input;
+};
+
+class ReferenceRun : public Program, public ::testing::WithParamInterface<ReferenceCase> {};
+
+TEST_P(ReferenceRun, MatchesTheIndependentRunByteForByte) {
+  const ReferenceCase& c = GetParam();
+  Run r = run(c.input);
+  EXPECT_EQ(r.status, reference_status(c.name));
+  EXPECT_EQ(r.out, reference(c.name, "stdout.txt"));
+  EXPECT_EQ(r.err, "");
+  ASSERT_TRUE(r.has_results);
+  EXPECT_EQ(r.results, reference(c.name, "rezult.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, ReferenceRun,
+                         ::testing::Values(ReferenceCase{"n10-v20", "10\n20\n"}, ReferenceCase{"n93-v20", "93\n20\n"},
+                                           ReferenceCase{"n5.7-v-7", "5.7\n-7\n"}, ReferenceCase{"n0", "0\n20\n"}),
+                         [](const auto& info) {
+                           std::string n = info.param.name;
+                           for (char& ch : n)
+                             if (ch == '.' || ch == '-') ch = '_';
+                           return n;
+                         });
+
+TEST_F(Program, TenVorticesWriteTheRunningSumsOfATenth) {
+  Run r = run("10\n20\n");
+  std::vector<std::string> rows = records(r.results);
+  ASSERT_EQ(rows.size(), 10u);
+  EXPECT_EQ(rows[0].substr(0, 9), "  0.10000");
+  EXPECT_EQ(rows[5].substr(0, 9), "  0.60000");
+  EXPECT_EQ(rows[9].substr(0, 9), "  1.00000");  // 1.0000001 as stored
+  EXPECT_EQ(r.out, kPrompts);
+}
+
+TEST_F(Program, SixtyFourVorticesRoundTheFirstAbscissaToEven) {
+  Run r = run("64\n20\n");
+  EXPECT_EQ(r.status, 0);
+  std::vector<std::string> rows = records(r.results);
+  ASSERT_EQ(rows.size(), 64u);
+  EXPECT_EQ(rows[0].substr(0, 9), "  0.01562");
+}
+
+TEST_F(Program, CountsAtAndBelowTheCapacityRunToCompletion) {
+  for (const char* count : {"1", "201", "201.9"}) {
+    SCOPED_TRACE(count);
+    Run r = run(std::string(count) + "\n20\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kPrompts);
+    EXPECT_EQ(r.err, "");
+    std::vector<std::string> rows = records(r.results);
+    EXPECT_EQ(rows.size(), std::string(count) == "1" ? 1u : 201u);
+  }
+}
+
+TEST_F(Program, OneVortexHasNoInducedVelocity) {
+  Run r = run("1\n20\n");
+  EXPECT_EQ(r.results, "  1.00000  0.00000\r\n");
+}
+
+TEST_F(Program, TwoHundredAndTwoVorticesStopAtTheBoundsCheckLeavingTheFileAsItWas) {
+  spit(results_path(), "earlier contents\r\n");
+  Run r = run("202\n20\n");
+  EXPECT_EQ(r.status, 161);
+  EXPECT_EQ(r.out, kPrompts);
+  EXPECT_EQ(r.first_err_line(), "forrtl: severe (161): Program Exception - array bounds exceeded\r");
+  EXPECT_NE(r.err.find("PROFIL"), std::string::npos);
+  EXPECT_NE(r.err.find("VORTEX"), std::string::npos);
+  EXPECT_EQ(r.results, "earlier contents\r\n");
+}
+
+TEST_F(Program, NegativeCountStopsAtTheSolversOrderCheck) {
+  Run r = run("-3\n20\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, std::string(kPrompts) +
+                       "\n *** TERMINAL ERROR 1 from LSARG.  The number of equations must be positive\n"
+                       " ***          while N = -3 is given.\n");
+  EXPECT_TRUE(r.has_results);
+  EXPECT_EQ(r.results, "");
+}
+
+TEST_F(Program, ZeroVelocityWritesNotANumberAndEndsNormally) {
+  Run r = run("5\n0\n");
+  EXPECT_EQ(r.status, 0);
+  std::vector<std::string> rows = records(r.results);
+  ASSERT_EQ(rows.size(), 5u);
+  for (const std::string& row : rows) EXPECT_EQ(row.substr(9), " NaN     ");
+  EXPECT_EQ(rows[0].substr(0, 9), "  0.20000");
+}
+
+TEST_F(Program, LongerEarlierResultsAreCutToThisRun) {
+  std::string earlier;
+  for (int i = 0; i < 50; ++i) earlier += "  9.99999  9.99999\r\n";
+  spit(results_path(), earlier);
+  Run r = run("10\n20\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
+}
+
+// Free-form input: every form below reads 10 vortices and a velocity of 20.
+TEST_F(Program, FreeFormInputFormsReadTheSameNumbers) {
+  const std::string expected = reference("n10-v20", "rezult.txt");
+  for (const char* input : {"\n\n   \n10\n\n20\n", "10 25\n20\n", "10,25\n20\n", "\t10\t/\n2*20\n", "3*10\n20\n",
+                            "1d1\n2.0E1\n", "1.0Q1\n+20\n", "1e1 junk\n0.2d+2\n", "10\r\n20\r\n"}) {
+    SCOPED_TRACE(input);
+    Run r = run(input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kPrompts);
+    EXPECT_EQ(r.results, expected);
+  }
+}
+
+TEST_F(Program, NullInputLeavesTheCountAtZero) {
+  for (const char* input : {"/\n20\n", ",\n20\n", "4*\n20\n"}) {
+    SCOPED_TRACE(input);
+    Run r = run(input);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("while N = 0 is given."), std::string::npos);
+  }
+}
+
+TEST_F(Program, BadInputEndsWithTheRunTimeError) {
+  struct Case {
+    const char* input;
+    int status;
+    const char* line;
+  };
+  for (const Case& c : {
+           Case{"ten\n20\n", 64, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
+           Case{"10\ninf\n", 64, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
+           Case{"1e39\n20\n", 64, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
+           Case{"'10'\n20\n", 59, "forrtl: severe (59): list-directed I/O syntax error, unit -4, file CONIN$\r"},
+           Case{"", 24, "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\r"},
+           Case{"\n\n10\n", 24, "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\r"},
+       }) {
+    SCOPED_TRACE(c.input);
+    Run r = run(c.input);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.first_err_line(), c.line);
+    EXPECT_TRUE(r.has_results);
+    EXPECT_EQ(r.results, "");
+  }
+}
+
+TEST_F(Program, UnopenableResultsFileStopsBeforeTheFirstPrompt) {
+  spit(results_path(), "kept\r\n");
+  fs::permissions(results_path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  Run r = run("10\n20\n", /*unprivileged=*/true);
+  EXPECT_EQ(r.status, 9);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.first_err_line(), "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r");
+  EXPECT_EQ(r.results, "kept\r\n");
+
+  fs::remove(results_path());
+  fs::create_directory(results_path());
+  r = run("10\n20\n");
+  EXPECT_EQ(r.status, 30);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.first_err_line(), "forrtl: severe (30): open failure, unit 10, file rezult.txt\r");
+}
+
+TEST_F(Program, FailedWriteOfTheResultsIsNotSilent) {
+  fs::create_symlink("/dev/full", results_path());
+  Run r = run("10\n20\n");
+  EXPECT_EQ(r.status, 38);
+  EXPECT_EQ(r.first_err_line(), "forrtl: severe (38): write failure, unit 10, file rezult.txt\r");
+}
+
+}  // namespace
