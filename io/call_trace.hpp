@@ -2,7 +2,9 @@
 // The active routines that a run-time traceback prints. The program's routines
 // announce themselves with a CallScope for as long as they run.
 #include <source_location>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace io {
 
@@ -14,5 +16,14 @@ class CallScope {
   CallScope(const CallScope&) = delete;
   CallScope& operator=(const CallScope&) = delete;
 };
+
+// One active routine: its name and where its CallScope was created.
+struct ActiveCall {
+  std::string routine;
+  std::source_location where;
+};
+
+// The active routines, outermost first.
+const std::vector<ActiveCall>& active_calls();
 
 }  // namespace io

@@ -1,0 +1,146 @@
+#include "io/list_input.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "io/runtime_error.hpp"
+#include "io/units.hpp"
+
+namespace io {
+namespace {
+
+// The console input as the run-time's messages name it.
+constexpr int kConsoleUnit = -4;
+constexpr const char* kConsoleName = "CONIN$";
+
+[[noreturn]] void input_error(int number) { severe_error(number, kConsoleUnit, kConsoleName); }
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The next line of the stream without its line end (a carriage return before
+// the line feed belongs to the line end); false at the end of the input.
+bool next_line(std::FILE* in, std::string& line) {
+  line.clear();
+  int c = EOF;
+  while ((c = std::getc(in)) != EOF && c != '\n') line.push_back(char(c));
+  if (c == EOF && line.empty()) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+// Converts one numeric value: an optional sign, digits with or without a
+// decimal point, an optional exponent letter E, D or Q (either case) with an
+// optional sign and digits. A mantissa without digits reads as zero and an
+// exponent without digits as 0, but the value has to start with a sign, a
+// digit or a point: words ("inf", "nan", "e5") are not numbers. False when the
+// text is not a number or its magnitude is beyond the float range.
+bool convert_real(std::string_view s, float& out) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+
+  std::string digits;  // the mantissa's digits, the point taken out
+  long long fraction_digits = 0;
+  bool point = false;
+  for (; i < s.size(); ++i) {
+    if (is_digit(s[i])) {
+      digits.push_back(s[i]);
+      if (point) ++fraction_digits;
+    } else if (s[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (i == 0) return false;
+
+  // The exponent saturates far beyond any value a float can hold.
+  constexpr long long kExponentLimit = 1'000'000'000'000'000LL;
+  long long exponent = 0;
+  if (i < s.size()) {
+    const char letter = s[i++];
+    if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd' && letter != 'Q' && letter != 'q')
+      return false;
+    bool exponent_negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) exponent_negative = s[i++] == '-';
+    for (; i < s.size(); ++i) {
+      if (!is_digit(s[i])) return false;
+      if (exponent < kExponentLimit) exponent = exponent * 10 + (s[i] - '0');
+    }
+    if (exponent_negative) exponent = -exponent;
+  }
+
+  digits.erase(0, digits.find_first_not_of('0'));
+  if (digits.empty()) {
+    out = negative ? -0.0f : 0.0f;
+    return true;
+  }
+
+  // Written without a decimal point, so that no locale can change the reading.
+  const long long scale = exponent - fraction_digits;
+  const std::string text = (negative ? "-" : "") + digits + "e" + std::to_string(scale);
+  float value = 0.0f;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
+  if (res.ec == std::errc() && res.ptr == text.data() + text.size()) {
+    out = value;
+    return true;
+  }
+  if (res.ec != std::errc::result_out_of_range) return false;
+  // Out of range either way: a magnitude of 1 or more overflowed; anything
+  // smaller underflowed and reads as its correctly rounded value.
+  const long long order = static_cast<long long>(digits.size()) - 1 + scale;
+  if (order >= 0) return false;
+  value = std::strtof(text.c_str(), nullptr);
+  if (!std::isfinite(value)) return false;
+  out = value;
+  return true;
+}
+
+bool is_delimiter_start(char c) { return c == '(' || c == ')' || c == '\'' || c == '"'; }
+
+// One value of an input statement: a constant, r*c or r*.
+void read_value(std::string_view token, float& target) {
+  if (is_delimiter_start(token[0])) input_error(kErrListSyntax);
+  std::string_view constant = token;
+  if (const std::size_t star = token.find('*'); star != std::string_view::npos) {
+    const std::string_view count = token.substr(0, star);
+    const bool whole = !count.empty() && count.find_first_not_of("0123456789") == std::string_view::npos;
+    if (whole) {
+      if (count.find_first_not_of('0') == std::string_view::npos) input_error(kErrListSyntax);
+      constant = token.substr(star + 1);
+      if (constant.empty()) return;  // r null values
+      if (is_delimiter_start(constant[0])) input_error(kErrListSyntax);
+    }
+  }
+  float value = 0.0f;
+  if (!convert_real(constant, value)) input_error(kErrConversion);
+  target = value;
+}
+
+}  // namespace
+
+void prompt(std::string_view text) {
+  std::string line = " ";
+  line += text;
+  write_line(kUnitOutput, line);
+  if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
+}
+
+void read_real(float& target) {
+  std::FILE* in = unit_stream(kUnitInput);
+  std::string line;
+  for (;;) {
+    if (in == nullptr || !next_line(in, line)) input_error(kErrEndOfFile);
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos) continue;  // empty lines are passed over
+    if (line[start] == '/' || line[start] == ',') return;  // the statement ends, or a null
+    const std::size_t end = line.find_first_of(" \t,/", start);
+    read_value(std::string_view(line).substr(start, end == std::string::npos ? end : end - start), target);
+    return;  // the rest of the line is discarded
+  }
+}
+
+}  // namespace io
