@@ -1,6 +1,7 @@
 // vortex: the pressure distribution along a thin cambered profile in a uniform
 // stream by the discrete vortex method.
 #include <cfenv>
+#include <csignal>
 #include <cmath>
 #include <vector>
 
@@ -43,7 +44,7 @@ Flow flow;
 void solve_on_copies(RealArray& RHS, RealArray& X) {
   const int n = flow.NPTS > 0 ? flow.NPTS : 0;
   std::vector<float> a(std::size_t(n) * std::size_t(n));
-  std::vector<float> b(std::size_t(n));
+  std::vector<float> b(static_cast<std::size_t>(n));
   for (int col = 1; col <= n; ++col)
     for (int row = 1; row <= n; ++row) a[std::size_t(col - 1) * n + (row - 1)] = flow.AMAT(row, col);
   for (int row = 1; row <= n; ++row) b[row - 1] = RHS(row);
@@ -107,6 +108,9 @@ void run() {
 int main() {
   // Floating-point conditions complete with their IEEE results and never trap.
   std::fesetenv(FE_DFL_ENV);
+  // A results file whose reader has gone is a failed write (message 38), not a
+  // signal that kills the run.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     run();
   } catch (const io::RunStopped& stop) {
