@@ -154,16 +154,19 @@ TEST_F(ErrstackTest, PopNamesCompareWithoutTrailingBlanks) {
 
 TEST_F(ErrstackTest, PopFromEmptyStackStops) {
   EXPECT_EQ(stop_status([] { E1POP("LSARG "); }), 1);
-  EXPECT_EQ(lines(), (Lines{"",
-                            " *** TERMINAL ERROR 1 from E1POP.  Error condition in E1POP.  Cannot pop from",
-                            " ***          LSARG because stack is empty."}));
+  EXPECT_EQ(
+      lines(),
+      (Lines{"", " *** TERMINAL ERROR 1 from E1POP.  Error condition in E1POP.  Cannot pop from",
+             " ***          LSARG because stack is empty."}));
 }
 
 TEST_F(ErrstackTest, QueriesAcceptOnlyZeroOrOne) {
   E1PSH("LSARG ");
   EXPECT_EQ(stop_status([] { N1RTY(2); }), 1);
-  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  The argument passed to N1RTY must be 0 or",
-                            " ***          1."}));
+  EXPECT_EQ(
+      lines(),
+      (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  The argument passed to N1RTY must be 0 or",
+             " ***          1."}));
 
   errstack::reset();
   EXPECT_EQ(stop_status([] { N1RCD(-1); }), 1);
@@ -175,9 +178,9 @@ TEST_F(ErrstackTest, QueriesAcceptOnlyZeroOrOne) {
 TEST_F(ErrstackTest, TypeOutsideTheTableStops) {
   E1PSH("LSARG ");
   EXPECT_EQ(stop_status([] { E1MES(8, 1, "Never composed."); }), 1);
-  EXPECT_EQ(lines(), (Lines{"",
-                            " *** TERMINAL ERROR 1 from LSARG.  Error from E1MES.  Illegal error type",
-                            " ***          specified."}));
+  EXPECT_EQ(lines(),
+            (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  Error from E1MES.  Illegal error type",
+                   " ***          specified."}));
 }
 
 TEST_F(ErrstackTest, ResetStartsAgainFromUser) {

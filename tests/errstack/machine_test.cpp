@@ -1,0 +1,95 @@
+// Machine constants, the unit table and their fixed error texts.
+#include <bit>
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include "capture.hpp"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST_F(ErrstackTest, RealConstantsHaveTheirBits) {
+  const std::uint32_t bits[] = {0x00800000u, 0x7F7FFFFFu, 0x33800000u, 0x34000000u,
+                                0x3E9A209Bu, 0x7FC00000u, 0x7F800000u, 0xFF800000u};
+  for (int i = 1; i <= 8; ++i) EXPECT_EQ(std::bit_cast<std::uint32_t>(AMACH(i)), bits[i - 1]) << i;
+  EXPECT_EQ(AMACH(4), 0x1p-23f);
+  EXPECT_EQ(AMACH(3), 0x1p-24f);
+  const float nan = AMACH(6);
+  EXPECT_NE(nan, nan);
+}
+
+TEST_F(ErrstackTest, RealConstantIndexOutOfRangeStops) {
+  EXPECT_EQ(stop_status([] { AMACH(9); }), 1);
+  EXPECT_EQ(lines(),
+            (Lines{"", " *** TERMINAL ERROR 5 from AMACH.  The argument must be between 1 and 8",
+                   " ***          inclusive. N = 9"}));
+}
+
+TEST_F(ErrstackTest, RealConstantErrorInsideTheSolverHasATraceback) {
+  E1PSH("LSARG ");
+  E1PSH("L2ARG ");
+  EXPECT_EQ(stop_status([] { AMACH(0); }), 1);
+  const Lines out = lines();
+  ASSERT_EQ(out.size(), 3u + 3u + 4u);
+  EXPECT_EQ(out[2], " ***          inclusive. N = 0");
+  EXPECT_EQ(out[6].substr(0, 10), "     AMACH");
+  EXPECT_EQ(out[6].substr(out[6].size() - 19), "(Called internally)");
+}
+
+TEST_F(ErrstackTest, IntegerConstants) {
+  const int expected[] = {32, 4, 2, 31, INT_MAX, 2, 24, -125, 128, 53, -1021, 1024};
+  for (int i = 1; i <= 12; ++i) EXPECT_EQ(IMACH(i), expected[i - 1]) << i;
+}
+
+TEST_F(ErrstackTest, IntegerConstantIndexOutOfRangeStopsWithItsFixedText) {
+  EXPECT_EQ(stop_status([] { IMACH(13); }), 1);
+  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 5 from IMACH.  The argument",
+                            " ***          must be between 1 and 12 inclusive.",
+                            " ***          N =     13.", ""}));
+  errstack::reset();
+  EXPECT_EQ(stop_status([] { IMACH(-1234567); }), 1);
+  EXPECT_EQ(lines().at(8), " ***          N = ******.");  // too wide for the field
+}
+
+TEST_F(ErrstackTest, UnitsGetAndSet) {
+  int unit = 0;
+  UMACH(1, unit);
+  EXPECT_EQ(unit, 5);
+  UMACH(2, unit);
+  EXPECT_EQ(unit, 6);
+  UMACH(3, unit);
+  EXPECT_EQ(unit, 6);
+  unit = 10;
+  UMACH(-3, unit);
+  EXPECT_EQ(unit, 10);
+  unit = 0;
+  UMACH(3, unit);
+  EXPECT_EQ(unit, 10);
+  UMACH(2, unit);
+  EXPECT_EQ(unit, 6);
+}
+
+TEST_F(ErrstackTest, UnitIndexOutOfRangeStopsWithItsFixedText) {
+  int unit = 6;
+  EXPECT_EQ(stop_status([&] { UMACH(-4, unit); }), 1);
+  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 5 from UMACH.  The absolute",
+                            " ***          value of the index variable must be",
+                            " ***          1, 2, or 3.  IABS(N) =      4.", ""}));
+  errstack::reset();
+  EXPECT_EQ(stop_status([&] { UMACH(INT_MIN, unit); }), 1);
+  EXPECT_EQ(lines().at(8), " ***          1, 2, or 3.  IABS(N) = ******.");
+}
+
+TEST_F(ErrstackTest, FixedTextsGoToTheirUnits) {
+  // IMACH writes on the output unit (entry 2), UMACH on the error unit (entry 3).
+  int unit = io::kUnitResults;
+  UMACH(-3, unit);
+  EXPECT_EQ(stop_status([] { IMACH(0); }), 1);
+  EXPECT_EQ(lines().size(), 5u);
+  EXPECT_EQ(stop_status([&] { UMACH(7, unit); }), 1);
+  EXPECT_EQ(lines().size(), 5u);  // unit 10 is not open: nothing written
+}
+
+}  // namespace

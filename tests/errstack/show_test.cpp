@@ -1,0 +1,141 @@
+// Printing of the pending message: header, line breaking, traceback and the
+// output unit.
+#include <string>
+
+#include "capture.hpp"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kCont = " ***          ";
+
+// A traceback row as printed: name in 32 columns, type and code in 6 each.
+std::string row(const std::string& name, const std::string& type, const std::string& code,
+                bool internal) {
+  std::string r = "     " + name + std::string(32 - name.size(), ' ') +
+                  std::string(6 - type.size(), ' ') + type + "      " +
+                  std::string(6 - code.size(), ' ') + code;
+  return internal ? r + "    (Called internally)" : r;
+}
+
+TEST_F(ErrstackTest, OrderOfEquationsBlockByteForByte) {
+  E1PSH("LSARG ");
+  E1ARGI(1, 0);
+  E1MES(kTerminal, 1, "The number of equations must be positive while N = %(I1) is given.");
+  EXPECT_EQ(output(),
+            "\n"
+            " *** TERMINAL ERROR 1 from LSARG.  The number of equations must be positive\n"
+            " ***          while N = 0 is given.\n");
+}
+
+TEST_F(ErrstackTest, ShortMessageTakesOneLine) {
+  E1PSH("LSARG ");
+  E1MES(kWarningImmediate, 12, "Short.");
+  EXPECT_EQ(output(), "\n *** WARNING  ERROR 12 from LSARG.  Short.\n");
+}
+
+TEST_F(ErrstackTest, TypeWordsAreEightWide) {
+  E1PSH("LSARG ");
+  E1MES(kNote, 1, "n");
+  E1SHOW();
+  E1MES(kAlert, 2, "a");
+  E1SHOW();
+  EXPECT_EQ(lines(), (Lines{"", " *** NOTE     ERROR 1 from LSARG.  n", "",
+                            " *** ALERT    ERROR 2 from LSARG.  a"}));
+}
+
+TEST_F(ErrstackTest, LongRunWithoutBlanksIsCutAtTheWindow) {
+  E1PSH("LSARG ");
+  E1MES(kTerminal, 1, "Name " + std::string(100, 'x') + " done.");
+  EXPECT_EQ(lines(),
+            (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  Name", kCont + std::string(64, 'x'),
+                   kCont + std::string(36, 'x') + " done."}));
+}
+
+TEST_F(ErrstackTest, LongFirstWordBreaksAtTheLeadingBlanks) {
+  E1PSH("LSARG ");
+  // The only blanks within the room are the two after the leading full stop.
+  E1MES(kTerminal, 1, std::string(50, 'z'));
+  EXPECT_EQ(lines(),
+            (Lines{"", " *** TERMINAL ERROR 1 from LSARG. ", kCont + std::string(50, 'z')}));
+}
+
+TEST_F(ErrstackTest, BreakAtTwoBlanksStartsTheNextLineWithTheWord) {
+  E1PSH("LSARG ");
+  // The full stop lands at position 45 of the message; blanks at 46 and 47.
+  const std::string sentence = std::string(30, 'x') + " " + std::string(10, 'y') + ".";
+  E1MES(kTerminal, 1, sentence + "  Next sentence here.");
+  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  " + sentence,
+                            kCont + "Next sentence here."}));
+}
+
+TEST_F(ErrstackTest, ContinuationLineKeepsItsBlankAndSkipsTheSecond) {
+  E1PSH("LSARG ");
+  E1MES(kTerminal, 1, "Head " + std::string(62, 'w') + ".  Tail.");
+  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  Head",
+                            kCont + std::string(62, 'w') + ". ", kCont + "Tail."}));
+}
+
+TEST_F(ErrstackTest, MarkerForcesABreak) {
+  E1PSH("LSARG ");
+  E1MES(kTerminal, 1, "one%/two%/three");
+  EXPECT_EQ(lines(),
+            (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  one", kCont + "two", kCont + "three"}));
+}
+
+TEST_F(ErrstackTest, TracebackForAnErrorAtLevelThree) {
+  E1PSH("LSARG ");
+  E1PSH("L2ARG ");
+  E1MES(kTerminal, 2, "Bad.");
+  const std::string blanks(20, ' ');
+  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 2 from L2ARG.  Bad.",
+                            "     Here is a traceback of subprogram calls in reverse order:",
+                            "     Routine name" + blanks + "Error type  Error code",
+                            "     ------------" + blanks + "----------  ----------",
+                            row("L2ARG", "5", "2", true), row("LSARG", "0", "0", false),
+                            row("USER", "0", "0", false)}));
+  EXPECT_EQ(stop_status([] { E1POP("L2ARG "); }), 1);
+}
+
+TEST_F(ErrstackTest, LowerCaseFirstLetterBeforeUpperCaseIsShownUpperCase) {
+  E1PSH("sOLVE ");
+  E1PSH("lower ");
+  E1MES(kWarningImmediate, 1, "x");
+  const Lines out = lines();
+  ASSERT_EQ(out.size(), 8u);
+  EXPECT_EQ(out[1], " *** WARNING  ERROR 1 from lower.  x");
+  EXPECT_EQ(out[5], row("lower", "6", "1", true));
+  EXPECT_EQ(out[6], row("SOLVE", "0", "0", false));
+}
+
+TEST_F(ErrstackTest, PrintingTwicePrintsOnce) {
+  E1PSH("LSARG ");
+  E1MES(kWarning, 1, "Once.");
+  E1SHOW();
+  E1SHOW();
+  EXPECT_EQ(lines(), (Lines{"", " *** WARNING  ERROR 1 from LSARG.  Once."}));
+}
+
+TEST_F(ErrstackTest, MessagesGoToTheErrorUnitOfTheMoment) {
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* other = open_memstream(&buffer, &size);
+  ASSERT_NE(other, nullptr);
+  io::bind_unit(io::kUnitResults, other);
+  int unit = io::kUnitResults;
+  UMACH(-3, unit);
+  E1PSH("LSARG ");
+  E1MES(kWarningImmediate, 1, "Elsewhere.");
+  unit = io::kUnitOutput;
+  UMACH(-3, unit);
+  E1MES(kWarningImmediate, 2, "Here.");
+  std::fflush(other);
+  EXPECT_EQ(std::string(buffer, size), "\n *** WARNING  ERROR 1 from LSARG.  Elsewhere.\n");
+  EXPECT_EQ(output(), "\n *** WARNING  ERROR 2 from LSARG.  Here.\n");
+  io::bind_unit(io::kUnitResults, nullptr);
+  std::fclose(other);
+  std::free(buffer);
+}
+
+}  // namespace
