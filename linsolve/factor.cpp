@@ -1,0 +1,190 @@
+// LU factorization by Gaussian elimination with scaled partial pivoting,
+// organised in panels of eight elimination steps.
+//
+// Within a panel each column receives the pending updates of the panel's earlier
+// steps, one step at a time, just before its own pivot search. The columns to the
+// right of the panel then receive the panel's steps in one sweep: the panel's
+// exchanges first, the rows of the panel one step at a time, and every row below
+// the panel its eight products summed in double and stored once. Only the
+// rounding of those sums differs from eliminating one step at a time.
+#include "linsolve/factor.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+#include "errstack/errstack.hpp"
+#include "linsolve/kernels.hpp"
+#include "linsolve/matrix_access.hpp"
+
+using linsolve::at;
+
+namespace {
+
+constexpr int kPanel = 8;
+
+constexpr std::string_view kCopyOrder = "The argument N = %(I1).  It must be at least 1.";
+constexpr std::string_view kCopyLda =
+    "The argument LDA = %(I1).  It must be at least as large as N = %(I2).";
+constexpr std::string_view kCopyLdb =
+    "The argument LDB = %(I1).  It must be at least as large as N = %(I2).";
+
+constexpr std::string_view kOrder =
+    "The order of the matrix must be positive while N = %(i1) is given.";
+constexpr std::string_view kLda =
+    "The order of the matrix must be less than or equal to its leading dimension while N = "
+    "%(i1) and LDA = %(i2) are given.";
+constexpr std::string_view kLdfac =
+    "The order of the matrix must be less than or equal to its leading dimension while N = "
+    "%(i1) and LDFAC = %(i2) are given.";
+constexpr std::string_view kSingular =
+    "The input matrix is singular.  Some of the diagonal elements of the upper triangular "
+    "matrix U of the LU factorization are close to zero.";
+
+// Step p applied to column j alone: exchange rows p and PIVOT(p), then add
+// s times the multipliers of step p, each element rounded once.
+void apply_step(int n, float* fac, int ldfac, const int* pivot, int p, int j) {
+  const int l = pivot[p - 1];
+  const float s = at(fac, ldfac, l, j);
+  at(fac, ldfac, l, j) = at(fac, ldfac, p, j);
+  at(fac, ldfac, p, j) = s;
+  const float* m = &at(fac, ldfac, 1, p);
+  float* c = &at(fac, ldfac, 1, j);
+  for (int i = p + 1; i <= n; ++i) c[i - 1] = float(c[i - 1] + double(s) * m[i - 1]);
+}
+
+// Steps k0 to k1 on their own columns: pending updates, pivot search, exchange
+// of the pivot element and its scale, multipliers.
+void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0, int k1,
+                  float small, bool& too_small) {
+  for (int k = k0; k <= k1; ++k) {
+    for (int p = k0; p < k; ++p) apply_step(n, fac, ldfac, pivot, p, k);
+
+    // The first row of largest |FAC(i, k) * SCALE(i)| among k to N.
+    int m = 1;
+    ISPMAX(n - k + 1, &at(fac, ldfac, k, k), &scale[k - 1], m);
+    const int l = k - 1 + m;
+    pivot[k - 1] = l;
+    // A too-small pivot forms no multipliers: the column keeps its entries.
+    const bool small_pivot = std::fabs(at(fac, ldfac, l, k)) <= small;
+    if (small_pivot) too_small = true;
+
+    std::swap(scale[k - 1], scale[l - 1]);
+    std::swap(at(fac, ldfac, k, k), at(fac, ldfac, l, k));
+    if (!small_pivot) {
+      const float t = float(-1.0 / at(fac, ldfac, k, k));
+      float* c = &at(fac, ldfac, 1, k);
+      for (int i = k + 1; i <= n; ++i) c[i - 1] = float(double(t) * c[i - 1]);
+    }
+  }
+}
+
+// Puts the panel's multiplier columns into the row order that the panel's later
+// exchanges give (forward), or back into the order in which they are kept.
+void permute_multipliers(float* fac, int ldfac, const int* pivot, int k0, int k1, bool forward) {
+  for (int p = k0; p < k1; ++p) {
+    if (forward) {
+      for (int q = p + 1; q <= k1; ++q) std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
+    } else {
+      for (int q = k1; q > p; --q) std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
+    }
+  }
+}
+
+// The panel's steps on every column to its right.
+void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int k1) {
+  const int width = k1 - k0 + 1;
+  const float* m[kPanel];
+  for (int p = 0; p < width; ++p) m[p] = &at(fac, ldfac, 1, k0 + p);
+
+  permute_multipliers(fac, ldfac, pivot, k0, k1, true);
+  for (int j = k1 + 1; j <= n; ++j) {
+    float* c = &at(fac, ldfac, 1, j);
+    for (int p = k0; p <= k1; ++p) std::swap(c[p - 1], c[pivot[p - 1] - 1]);
+
+    // Rows of the panel: one step at a time, as their own elimination has it.
+    float s[kPanel];
+    for (int p = 0; p < width; ++p) {
+      s[p] = c[k0 + p - 1];
+      for (int i = k0 + p + 1; i <= k1; ++i) c[i - 1] = float(c[i - 1] + double(s[p]) * m[p][i - 1]);
+    }
+    // Rows below the panel: stored once, the panel's products summed in double.
+    for (int i = k1 + 1; i <= n; ++i) {
+      double sum = c[i - 1];
+      for (int p = 0; p < width; ++p) sum += double(s[p]) * m[p][i - 1];
+      c[i - 1] = float(sum);
+    }
+  }
+  permute_multipliers(fac, ldfac, pivot, k0, k1, false);
+}
+
+}  // namespace
+
+void CRGRG(int n, const float* a, int lda, float* b, int ldb) {
+  E1PSH("CRGRG ");
+  if (n < 1) {
+    E1ARGI(1, n);
+    E1MES(kTerminal, 1, kCopyOrder);
+  } else if (lda < n) {
+    E1ARGI(1, lda);
+    E1ARGI(2, n);
+    E1MES(kTerminal, 2, kCopyLda);
+  } else if (ldb < n) {
+    E1ARGI(1, ldb);
+    E1ARGI(2, n);
+    E1MES(kTerminal, 3, kCopyLdb);
+  } else {
+    for (int j = 1; j <= n; ++j) SCOPY(n, &at(a, lda, 1, j), 1, &at(b, ldb, 1, j), 1);
+  }
+  E1POP("CRGRG ");
+}
+
+void L2TRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, float* scale) {
+  E1PSH("L2TRG ");
+  if (n <= 0) {
+    E1ARGI(1, n);
+    E1MES(kTerminal, 1, kOrder);
+    E1POP("L2TRG ");
+    return;
+  }
+  if (n > lda) {
+    E1ARGI(1, n);
+    E1ARGI(2, lda);
+    E1MES(kTerminal, 2, kLda);
+    E1POP("L2TRG ");
+    return;
+  }
+  if (n > ldfac) {
+    E1ARGI(1, n);
+    E1ARGI(2, ldfac);
+    E1MES(kTerminal, 3, kLdfac);
+    E1POP("L2TRG ");
+    return;
+  }
+
+  CRGRG(n, a, lda, fac, ldfac);
+
+  float small = AMACH(1);
+  if (double(small) * AMACH(2) < 1.0) small = float(1.0 / AMACH(2));
+
+  // Row scales: the reciprocal of the row's largest magnitude, 1.0 for a row
+  // whose largest magnitude is below SMALL.
+  for (int i = 1; i <= n; ++i) {
+    const int j = ISAMAX(n, &at(fac, ldfac, i, 1), ldfac);
+    const float r = std::fabs(at(fac, ldfac, i, j));
+    scale[i - 1] = r < small ? 1.0f : float(1.0 / r);
+  }
+
+  bool too_small = false;
+  for (int k0 = 1; k0 <= n - 1; k0 += kPanel) {
+    const int k1 = std::min(k0 + kPanel - 1, n - 1);
+    factor_panel(n, fac, ldfac, pivot, scale, k0, k1, small, too_small);
+    update_trailing(n, fac, ldfac, pivot, k0, k1);
+  }
+  pivot[n - 1] = n;
+  if (std::fabs(at(fac, ldfac, n, n)) <= small) too_small = true;
+
+  if (too_small) E1MES(kFatal, 2, kSingular);
+  E1POP("L2TRG ");
+}

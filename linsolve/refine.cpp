@@ -1,0 +1,85 @@
+// Iterative refinement: residuals of the unfactored matrix accumulated in double
+// from -B(i), corrections solved with the same factors. A pass counts as
+// progress only when the largest correction relative to the largest element of
+// X strictly decreases.
+#include <cmath>
+#include <string_view>
+
+#include "errstack/errstack.hpp"
+#include "linsolve/kernels.hpp"
+#include "linsolve/matrix_access.hpp"
+#include "linsolve/solve.hpp"
+
+using linsolve::at;
+
+namespace {
+
+constexpr int kMaxPasses = 50;
+
+constexpr std::string_view kOrder =
+    "The number of equations must be positive while N = %(I1) is given.";
+constexpr std::string_view kLda =
+    "The order of the matrix must be less than or equal to its leading dimension while N = "
+    "%(I1) and LDA = %(I2) are given.";
+constexpr std::string_view kLdfac =
+    "The order of the matrix must be less than or equal to its leading dimension while N = "
+    "%(I1) and LDFAC = %(I2) are given.";
+constexpr std::string_view kIpath = "IPATH must be either 1 or 2 while a value of %(I1) is given.";
+constexpr std::string_view kIneffective =
+    "The matrix is too ill-conditioned for iterative refinement to be effective.";
+
+float largest_magnitude(int n, const float* v) { return std::fabs(v[ISAMAX(n, v, 1) - 1]); }
+
+// The refinement after the first solve; returns on convergence, on a failed
+// correction solve, or after recording the warning.
+void refine(int n, const float* a, int lda, const float* fac, int ldfac, const int* pivot,
+            const float* b, int ipath, float* x, float* resid) {
+  const float eps = AMACH(4);
+  float previous = AMACH(2);
+  for (int pass = 1; pass <= kMaxPasses; ++pass) {
+    for (int i = 1; i <= n; ++i) {
+      const float minus_b = -b[i - 1];
+      resid[i - 1] = ipath == 1 ? SDSDOT(n, minus_b, &at(a, lda, i, 1), lda, x, 1)
+                                : SDSDOT(n, minus_b, &at(a, lda, 1, i), 1, x, 1);
+    }
+    LFSRG(n, fac, ldfac, pivot, resid, ipath, resid);
+    if (N1RCD(1) != 0) return;
+    SAXPY(n, -1.0f, resid, 1, x, 1);
+
+    const float ratio = float(double(largest_magnitude(n, resid)) / largest_magnitude(n, x));
+    if (ratio >= previous) {
+      E1MES(kWarning, 2, kIneffective);
+      return;
+    }
+    if (ratio <= eps) return;
+    previous = ratio;
+  }
+  E1MES(kWarning, 2, kIneffective);
+}
+
+}  // namespace
+
+void LFIRG(int n, const float* a, int lda, const float* fac, int ldfac, const int* pivot,
+           const float* b, int ipath, float* x, float* resid) {
+  E1PSH("LFIRG ");
+  if (n <= 0) {
+    E1ARGI(1, n);
+    E1MES(kTerminal, 1, kOrder);
+  } else if (n > lda) {
+    E1ARGI(1, n);
+    E1ARGI(2, lda);
+    E1MES(kTerminal, 2, kLda);
+  } else if (n > ldfac) {
+    E1ARGI(1, n);
+    E1ARGI(2, ldfac);
+    E1MES(kTerminal, 3, kLdfac);
+  } else if (ipath != 1 && ipath != 2) {
+    E1ARGI(1, ipath);
+    E1MES(kTerminal, 4, kIpath);
+  } else {
+    LFSRG(n, fac, ldfac, pivot, b, ipath, x);
+    // A zero solution is returned unrefined.
+    if (largest_magnitude(n, x) != 0.0f) refine(n, a, lda, fac, ldfac, pivot, b, ipath, x, resid);
+  }
+  E1POP("LFIRG ");
+}

@@ -1,0 +1,87 @@
+// The solve with the LU factors: the exchanges and the unit lower factor by
+// forward elimination, then U by back substitution; for the transposed system
+// transpose(U) first, then transpose(L) and the exchanges in reverse.
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+#include "errstack/errstack.hpp"
+#include "linsolve/kernels.hpp"
+#include "linsolve/matrix_access.hpp"
+#include "linsolve/solve.hpp"
+
+using linsolve::at;
+
+namespace {
+
+constexpr std::string_view kOrder =
+    "The number of equations must be positive while N = %(I1) is given.";
+constexpr std::string_view kLdfac =
+    "The order of the matrix must be less than or equal to its leading dimension while N = "
+    "%(I1) and LDFAC = %(I2) are given.";
+constexpr std::string_view kSingular =
+    "The input matrix is singular.  Some of the diagonal elements of the upper triangular "
+    "matrix U of the LU factorization are close to zero.";
+constexpr std::string_view kIpath = "IPATH must be either 1 or 2 while a value of %(I1) is given.";
+
+bool has_small_diagonal(int n, const float* fac, int ldfac, float small) {
+  for (int k = 1; k <= n; ++k)
+    if (std::fabs(at(fac, ldfac, k, k)) <= small) return true;
+  return false;
+}
+
+}  // namespace
+
+void LFSRG(int n, const float* fac, int ldfac, const int* pivot, const float* b, int ipath,
+           float* x) {
+  E1PSH("LFSRG ");
+  if (n <= 0) {
+    E1ARGI(1, n);
+    E1MES(kTerminal, 1, kOrder);
+    E1POP("LFSRG ");
+    return;
+  }
+  if (n > ldfac) {
+    E1ARGI(1, n);
+    E1ARGI(2, ldfac);
+    E1MES(kTerminal, 2, kLdfac);
+    E1POP("LFSRG ");
+    return;
+  }
+  SCOPY(n, b, 1, x, 1);
+
+  float small = AMACH(1);
+  if (double(small) * AMACH(2) < 1.0) small = float(1.0 / AMACH(2));
+
+  if (ipath == 1) {
+    for (int k = 1; k <= n - 1; ++k) {
+      const int l = pivot[k - 1];
+      const float t = x[l - 1];
+      if (l != k) {
+        x[l - 1] = x[k - 1];
+        x[k - 1] = t;
+      }
+      SAXPY(n - k, t, &at(fac, ldfac, k + 1, k), 1, &x[k], 1);
+    }
+    if (has_small_diagonal(n, fac, ldfac, small)) {
+      E1MES(kTerminal, 3, kSingular);
+    } else {
+      STRSV('U', 'N', 'N', n, fac, ldfac, x, 1);
+    }
+  } else if (ipath == 2) {
+    if (has_small_diagonal(n, fac, ldfac, small)) {
+      E1MES(kTerminal, 4, kSingular);
+    } else {
+      STRSV('U', 'T', 'N', n, fac, ldfac, x, 1);
+      for (int k = n - 1; k >= 1; --k) {
+        x[k - 1] = float(x[k - 1] + double(SDOT(n - k, &at(fac, ldfac, k + 1, k), 1, &x[k], 1)));
+        const int l = pivot[k - 1];
+        if (l != k) std::swap(x[l - 1], x[k - 1]);
+      }
+    }
+  } else {
+    E1ARGI(1, ipath);
+    E1MES(kTerminal, 5, kIpath);
+  }
+  E1POP("LFSRG ");
+}

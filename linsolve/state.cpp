@@ -1,0 +1,10 @@
+#include "linsolve/state.hpp"
+
+namespace linsolve {
+
+State& state() {
+  static State s;
+  return s;
+}
+
+}  // namespace linsolve

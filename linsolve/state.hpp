@@ -1,0 +1,21 @@
+#pragma once
+// Everything the solver keeps from one call to the next, in one place.
+
+namespace linsolve {
+
+constexpr int kProductBlock = 400;  // the pivot search's product buffer
+
+// Work requests of the driver, as bits of State::failing_requests.
+constexpr unsigned kRequestFac = 1u;
+constexpr unsigned kRequestWork = 2u;
+constexpr unsigned kRequestPivot = 4u;
+
+struct State {
+  float products[kProductBlock] = {};  // ISPMAX: |x(i) * y(i)| of the current block
+  float rcond = 0.0f;                  // L2ARG: the last reciprocal condition estimate
+  unsigned failing_requests = 0;       // test hook: work requests of LSARG made to fail
+};
+
+State& state();
+
+}  // namespace linsolve

@@ -1,0 +1,193 @@
+#pragma once
+// Shared by the solver tests: a fixture with a fresh error stack and a captured
+// console, the test matrices (column-major, leading dimension N), and
+// double-precision references.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "errstack/errstack.hpp"
+#include "io/terminate.hpp"
+#include "io/units.hpp"
+#include "linsolve/state.hpp"
+
+namespace linsolve_test {
+
+class SolverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    errstack::reset();
+    linsolve::state().failing_requests = 0;
+    console_ = std::tmpfile();
+    ASSERT_NE(console_, nullptr);
+    io::bind_unit(io::kUnitOutput, console_);
+  }
+
+  void TearDown() override {
+    io::reset_units();
+    std::fclose(console_);
+    linsolve::state().failing_requests = 0;
+    errstack::reset();
+  }
+
+  // Everything printed on unit 6 so far.
+  std::string console() {
+    std::fflush(console_);
+    std::rewind(console_);
+    std::string text;
+    char buf[512];
+    for (std::size_t got; (got = std::fread(buf, 1, sizeof buf, console_)) > 0;) text.append(buf, got);
+    std::fseek(console_, 0, SEEK_END);
+    return text;
+  }
+
+  void clear_console() {
+    std::fclose(console_);
+    console_ = std::tmpfile();
+    io::bind_unit(io::kUnitOutput, console_);
+  }
+
+  // Whether the console shows text, ignoring how the message box broke its lines.
+  bool printed(std::string_view text) { return flat(console()).find(flat(text)) != std::string::npos; }
+
+  static std::string flat(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      if (s.substr(i, 3) == "***") {
+        i += 2;
+        continue;
+      }
+      if (!std::isspace(static_cast<unsigned char>(s[i]))) out += s[i];
+    }
+    return out;
+  }
+
+  // Runs the calls that follow one level up, as routines called by a library
+  // routine: N1RTY(1) and N1RCD(1) then tell what the last call recorded, and
+  // only a TERMINAL error stops the run.
+  static void enter_library() { E1PSH("CALLER "); }
+
+  std::FILE* console_ = nullptr;
+};
+
+inline float entry(std::mt19937& gen) {
+  // Uniform in [-1, 1), the same on every platform.
+  return float(double(gen()) / 2147483648.0 - 1.0);
+}
+
+inline std::vector<float> random_matrix(int n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::vector<float> a(std::size_t(n) * n);
+  for (float& v : a) v = entry(gen);
+  return a;
+}
+
+inline std::vector<float> random_vector(int n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::vector<float> v(n);
+  for (float& x : v) x = entry(gen);
+  return v;
+}
+
+inline std::vector<float> hilbert(int n) {
+  std::vector<float> a(std::size_t(n) * n);
+  for (int j = 1; j <= n; ++j)
+    for (int i = 1; i <= n; ++i) a[std::size_t(j - 1) * n + (i - 1)] = float(1.0 / (i + j - 1));
+  return a;
+}
+
+// The program's influence matrix: element (j, i) is the velocity that a unit
+// vortex at xv(i) induces at the control point xc(j).
+inline std::vector<float> influence(int n) {
+  const float h = float(1.0 / n);
+  std::vector<float> xv(n), xc(n), a(std::size_t(n) * n);
+  for (int i = 1; i <= n; ++i) {
+    xv[i - 1] = float(double(i - 1) * h + 0.25 / n);
+    xc[i - 1] = float(double(i - 1) * h + 0.75 / n);
+  }
+  for (int i = 1; i <= n; ++i)
+    for (int j = 1; j <= n; ++j)
+      a[std::size_t(i - 1) * n + (j - 1)] = float((1.0 / (double(xc[j - 1]) - xv[i - 1])) / 6.28f);
+  return a;
+}
+
+// Rows and columns scaled over four orders of magnitude each.
+inline std::vector<float> graded(int n, unsigned seed) {
+  std::vector<float> a = random_matrix(n, seed);
+  for (int j = 1; j <= n; ++j)
+    for (int i = 1; i <= n; ++i) {
+      const double t = n > 1 ? 4.0 / (n - 1) : 0.0;
+      a[std::size_t(j - 1) * n + (i - 1)] =
+          float(a[std::size_t(j - 1) * n + (i - 1)] * std::pow(10.0, -t * (i - 1)) * std::pow(10.0, -t * (n - j)));
+    }
+  return a;
+}
+
+// Solves A x = b (or transpose(A) x = b) in double by Gaussian elimination with
+// partial pivoting, A given in float.
+inline std::vector<double> solve_double(int n, const std::vector<float>& a, std::vector<double> b,
+                                        bool transposed = false) {
+  std::vector<double> m(std::size_t(n) * n);
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) m[std::size_t(j) * n + i] = transposed ? a[std::size_t(i) * n + j] : a[std::size_t(j) * n + i];
+  auto e = [&](int i, int j) -> double& { return m[std::size_t(j) * n + i]; };
+  for (int k = 0; k < n; ++k) {
+    int p = k;
+    for (int i = k + 1; i < n; ++i)
+      if (std::fabs(e(i, k)) > std::fabs(e(p, k))) p = i;
+    for (int j = 0; j < n; ++j) std::swap(e(k, j), e(p, j));
+    std::swap(b[k], b[p]);
+    for (int i = k + 1; i < n; ++i) {
+      const double f = e(i, k) / e(k, k);
+      for (int j = k; j < n; ++j) e(i, j) -= f * e(k, j);
+      b[i] -= f * b[k];
+    }
+  }
+  for (int k = n - 1; k >= 0; --k) {
+    double s = b[k];
+    for (int j = k + 1; j < n; ++j) s -= e(k, j) * b[j];
+    b[k] = s / e(k, k);
+  }
+  return b;
+}
+
+inline double norm1(int n, const std::vector<float>& a) {
+  double best = 0.0;
+  for (int j = 0; j < n; ++j) {
+    double s = 0.0;
+    for (int i = 0; i < n; ++i) s += std::fabs(double(a[std::size_t(j) * n + i]));
+    best = std::max(best, s);
+  }
+  return best;
+}
+
+// The reciprocal L1 condition number, computed in double.
+inline double true_rcond(int n, const std::vector<float>& a) {
+  double inv_norm = 0.0;
+  for (int j = 0; j < n; ++j) {
+    std::vector<double> e(n, 0.0);
+    e[j] = 1.0;
+    double s = 0.0;
+    for (double v : solve_double(n, a, e)) s += std::fabs(v);
+    inv_norm = std::max(inv_norm, s);
+  }
+  return 1.0 / (norm1(n, a) * inv_norm);
+}
+
+inline std::uint32_t bits(float f) {
+  std::uint32_t u;
+  std::memcpy(&u, &f, sizeof u);
+  return u;
+}
+
+}  // namespace linsolve_test
