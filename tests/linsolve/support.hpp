@@ -133,32 +133,51 @@ inline std::vector<float> graded(int n, unsigned seed) {
   return a;
 }
 
-// Solves A x = b (or transpose(A) x = b) in double by Gaussian elimination with
-// partial pivoting, A given in float.
-inline std::vector<double> solve_double(int n, const std::vector<float>& a, std::vector<double> b,
-                                        bool transposed = false) {
-  std::vector<double> m(std::size_t(n) * n);
-  for (int j = 0; j < n; ++j)
-    for (int i = 0; i < n; ++i) m[std::size_t(j) * n + i] = transposed ? a[std::size_t(i) * n + j] : a[std::size_t(j) * n + i];
-  auto e = [&](int i, int j) -> double& { return m[std::size_t(j) * n + i]; };
-  for (int k = 0; k < n; ++k) {
-    int p = k;
-    for (int i = k + 1; i < n; ++i)
-      if (std::fabs(e(i, k)) > std::fabs(e(p, k))) p = i;
-    for (int j = 0; j < n; ++j) std::swap(e(k, j), e(p, j));
-    std::swap(b[k], b[p]);
-    for (int i = k + 1; i < n; ++i) {
-      const double f = e(i, k) / e(k, k);
-      for (int j = k; j < n; ++j) e(i, j) -= f * e(k, j);
-      b[i] -= f * b[k];
+// A in double, factored by Gaussian elimination with partial pivoting, for
+// reference solutions of A x = b or transpose(A) x = b.
+class DoubleLU {
+ public:
+  DoubleLU(int n, const std::vector<float>& a, bool transposed = false)
+      : n_(n), m_(std::size_t(n) * n), perm_(n) {
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i < n; ++i) e(i, j) = transposed ? a[std::size_t(i) * n + j] : a[std::size_t(j) * n + i];
+    for (int k = 0; k < n; ++k) {
+      int p = k;
+      for (int i = k + 1; i < n; ++i)
+        if (std::fabs(e(i, k)) > std::fabs(e(p, k))) p = i;
+      perm_[k] = p;
+      for (int j = 0; j < n; ++j) std::swap(e(k, j), e(p, j));
+      for (int i = k + 1; i < n; ++i) {
+        e(i, k) /= e(k, k);
+        for (int j = k + 1; j < n; ++j) e(i, j) -= e(i, k) * e(k, j);
+      }
     }
   }
-  for (int k = n - 1; k >= 0; --k) {
-    double s = b[k];
-    for (int j = k + 1; j < n; ++j) s -= e(k, j) * b[j];
-    b[k] = s / e(k, k);
+
+  std::vector<double> solve(std::vector<double> b) const {
+    // Whole rows were exchanged, multipliers included: all exchanges first.
+    for (int k = 0; k < n_; ++k) std::swap(b[k], b[perm_[k]]);
+    for (int k = 0; k < n_; ++k)
+      for (int i = k + 1; i < n_; ++i) b[i] -= e(i, k) * b[k];
+    for (int k = n_ - 1; k >= 0; --k) {
+      double s = b[k];
+      for (int j = k + 1; j < n_; ++j) s -= e(k, j) * b[j];
+      b[k] = s / e(k, k);
+    }
+    return b;
   }
-  return b;
+
+ private:
+  double& e(int i, int j) { return m_[std::size_t(j) * n_ + i]; }
+  double e(int i, int j) const { return m_[std::size_t(j) * n_ + i]; }
+  int n_;
+  std::vector<double> m_;
+  std::vector<int> perm_;
+};
+
+inline std::vector<double> solve_double(int n, const std::vector<float>& a, std::vector<double> b,
+                                        bool transposed = false) {
+  return DoubleLU(n, a, transposed).solve(std::move(b));
 }
 
 inline double norm1(int n, const std::vector<float>& a) {
@@ -173,12 +192,13 @@ inline double norm1(int n, const std::vector<float>& a) {
 
 // The reciprocal L1 condition number, computed in double.
 inline double true_rcond(int n, const std::vector<float>& a) {
+  const DoubleLU lu(n, a);
   double inv_norm = 0.0;
   for (int j = 0; j < n; ++j) {
     std::vector<double> e(n, 0.0);
     e[j] = 1.0;
     double s = 0.0;
-    for (double v : solve_double(n, a, e)) s += std::fabs(v);
+    for (double v : lu.solve(e)) s += std::fabs(v);
     inv_norm = std::max(inv_norm, s);
   }
   return 1.0 / (norm1(n, a) * inv_norm);
