@@ -31,7 +31,7 @@ void spit(const fs::path& p, const std::string& text) {
   out << text;
 }
 
-struct Run {
+struct Outcome {
   int status = -1;
   std::string out;
   std::string err;
@@ -60,7 +60,7 @@ class Program : public ::testing::Test {
   // Runs the program with the given standard input. With unprivileged set and
   // the tests running as root, the program runs as nobody so that permission
   // bits apply to it.
-  Run run(const std::string& input, bool unprivileged = false) {
+  Outcome run(const std::string& input, bool unprivileged = false) {
     spit(root_ / "stdin", input);
     pid_t pid = fork();
     if (pid == 0) {
@@ -82,7 +82,7 @@ class Program : public ::testing::Test {
     }
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
-    Run r;
+    Outcome r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     r.out = slurp(root_ / "stdout");
     r.err = slurp(root_ / "stderr");
@@ -121,11 +121,13 @@ struct ReferenceCase {
   const char* input;
 };
 
+void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
+
 class ReferenceRun : public Program, public ::testing::WithParamInterface<ReferenceCase> {};
 
 TEST_P(ReferenceRun, MatchesTheIndependentRunByteForByte) {
   const ReferenceCase& c = GetParam();
-  Run r = run(c.input);
+  Outcome r = run(c.input);
   EXPECT_EQ(r.status, reference_status(c.name));
   EXPECT_EQ(r.out, reference(c.name, "stdout.txt"));
   EXPECT_EQ(r.err, "");
@@ -144,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, ReferenceRun,
                          });
 
 TEST_F(Program, TenVorticesWriteTheRunningSumsOfATenth) {
-  Run r = run("10\n20\n");
+  Outcome r = run("10\n20\n");
   std::vector<std::string> rows = records(r.results);
   ASSERT_EQ(rows.size(), 10u);
   EXPECT_EQ(rows[0].substr(0, 9), "  0.10000");
@@ -154,7 +156,7 @@ TEST_F(Program, TenVorticesWriteTheRunningSumsOfATenth) {
 }
 
 TEST_F(Program, SixtyFourVorticesRoundTheFirstAbscissaToEven) {
-  Run r = run("64\n20\n");
+  Outcome r = run("64\n20\n");
   EXPECT_EQ(r.status, 0);
   std::vector<std::string> rows = records(r.results);
   ASSERT_EQ(rows.size(), 64u);
@@ -164,7 +166,7 @@ TEST_F(Program, SixtyFourVorticesRoundTheFirstAbscissaToEven) {
 TEST_F(Program, CountsAtAndBelowTheCapacityRunToCompletion) {
   for (const char* count : {"1", "201", "201.9"}) {
     SCOPED_TRACE(count);
-    Run r = run(std::string(count) + "\n20\n");
+    Outcome r = run(std::string(count) + "\n20\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kPrompts);
     EXPECT_EQ(r.err, "");
@@ -173,14 +175,14 @@ TEST_F(Program, CountsAtAndBelowTheCapacityRunToCompletion) {
   }
 }
 
-TEST_F(Program, OneVortexHasNoInducedVelocity) {
-  Run r = run("1\n20\n");
-  EXPECT_EQ(r.results, "  1.00000  0.00000\r\n");
+TEST_F(Program, OneVortexHasNoInducedVelocitySoThePressureIsTheStagnationValue) {
+  Outcome r = run("1\n20\n");
+  EXPECT_EQ(r.results, "  1.00000  1.00000\r\n");
 }
 
 TEST_F(Program, TwoHundredAndTwoVorticesStopAtTheBoundsCheckLeavingTheFileAsItWas) {
   spit(results_path(), "earlier contents\r\n");
-  Run r = run("202\n20\n");
+  Outcome r = run("202\n20\n");
   EXPECT_EQ(r.status, 161);
   EXPECT_EQ(r.out, kPrompts);
   EXPECT_EQ(r.first_err_line(), "forrtl: severe (161): Program Exception - array bounds exceeded\r");
@@ -190,7 +192,7 @@ TEST_F(Program, TwoHundredAndTwoVorticesStopAtTheBoundsCheckLeavingTheFileAsItWa
 }
 
 TEST_F(Program, NegativeCountStopsAtTheSolversOrderCheck) {
-  Run r = run("-3\n20\n");
+  Outcome r = run("-3\n20\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, std::string(kPrompts) +
                        "\n *** TERMINAL ERROR 1 from LSARG.  The number of equations must be positive\n"
@@ -200,7 +202,7 @@ TEST_F(Program, NegativeCountStopsAtTheSolversOrderCheck) {
 }
 
 TEST_F(Program, ZeroVelocityWritesNotANumberAndEndsNormally) {
-  Run r = run("5\n0\n");
+  Outcome r = run("5\n0\n");
   EXPECT_EQ(r.status, 0);
   std::vector<std::string> rows = records(r.results);
   ASSERT_EQ(rows.size(), 5u);
@@ -212,7 +214,7 @@ TEST_F(Program, LongerEarlierResultsAreCutToThisRun) {
   std::string earlier;
   for (int i = 0; i < 50; ++i) earlier += "  9.99999  9.99999\r\n";
   spit(results_path(), earlier);
-  Run r = run("10\n20\n");
+  Outcome r = run("10\n20\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
 }
@@ -223,7 +225,7 @@ TEST_F(Program, FreeFormInputFormsReadTheSameNumbers) {
   for (const char* input : {"\n\n   \n10\n\n20\n", "10 25\n20\n", "10,25\n20\n", "\t10\t/\n2*20\n", "3*10\n20\n",
                             "1d1\n2.0E1\n", "1.0Q1\n+20\n", "1e1 junk\n0.2d+2\n", "10\r\n20\r\n"}) {
     SCOPED_TRACE(input);
-    Run r = run(input);
+    Outcome r = run(input);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, kPrompts);
     EXPECT_EQ(r.results, expected);
@@ -233,7 +235,7 @@ TEST_F(Program, FreeFormInputFormsReadTheSameNumbers) {
 TEST_F(Program, NullInputLeavesTheCountAtZero) {
   for (const char* input : {"/\n20\n", ",\n20\n", "4*\n20\n"}) {
     SCOPED_TRACE(input);
-    Run r = run(input);
+    Outcome r = run(input);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("while N = 0 is given."), std::string::npos);
   }
@@ -254,7 +256,7 @@ TEST_F(Program, BadInputEndsWithTheRunTimeError) {
            Case{"\n\n10\n", 24, "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\r"},
        }) {
     SCOPED_TRACE(c.input);
-    Run r = run(c.input);
+    Outcome r = run(c.input);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.first_err_line(), c.line);
     EXPECT_TRUE(r.has_results);
@@ -265,7 +267,7 @@ TEST_F(Program, BadInputEndsWithTheRunTimeError) {
 TEST_F(Program, UnopenableResultsFileStopsBeforeTheFirstPrompt) {
   spit(results_path(), "kept\r\n");
   fs::permissions(results_path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  Run r = run("10\n20\n", /*unprivileged=*/true);
+  Outcome r = run("10\n20\n", /*unprivileged=*/true);
   EXPECT_EQ(r.status, 9);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.first_err_line(), "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r");
@@ -281,7 +283,7 @@ TEST_F(Program, UnopenableResultsFileStopsBeforeTheFirstPrompt) {
 
 TEST_F(Program, FailedWriteOfTheResultsIsNotSilent) {
   fs::create_symlink("/dev/full", results_path());
-  Run r = run("10\n20\n");
+  Outcome r = run("10\n20\n");
   EXPECT_EQ(r.status, 38);
   EXPECT_EQ(r.first_err_line(), "forrtl: severe (38): write failure, unit 10, file rezult.txt\r");
 }
