@@ -17,6 +17,7 @@
 #include "errstack/errstack.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
+#include "linsolve/vector_paths.hpp"
 
 using linsolve::at;
 
@@ -49,9 +50,7 @@ void apply_step(int n, float* fac, int ldfac, const int* pivot, int p, int j) {
   const float s = at(fac, ldfac, l, j);
   at(fac, ldfac, l, j) = at(fac, ldfac, p, j);
   at(fac, ldfac, p, j) = s;
-  const float* m = &at(fac, ldfac, 1, p);
-  float* c = &at(fac, ldfac, 1, j);
-  for (int i = p + 1; i <= n; ++i) c[i - 1] = float(c[i - 1] + double(s) * m[i - 1]);
+  linsolve::column_axpy(n - p, s, &at(fac, ldfac, p + 1, p), &at(fac, ldfac, p + 1, j));
 }
 
 // Steps k0 to k1 on their own columns: pending updates, pivot search, exchange
@@ -62,9 +61,7 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
     for (int p = k0; p < k; ++p) apply_step(n, fac, ldfac, pivot, p, k);
 
     // The first row of largest |FAC(i, k) * SCALE(i)| among k to N.
-    int m = 1;
-    ISPMAX(n - k + 1, &at(fac, ldfac, k, k), &scale[k - 1], m);
-    const int l = k - 1 + m;
+    const int l = k - 1 + linsolve::first_largest_product(n - k + 1, &at(fac, ldfac, k, k), &scale[k - 1]);
     pivot[k - 1] = l;
     // A too-small pivot forms no multipliers: the column keeps its entries.
     const bool small_pivot = std::fabs(at(fac, ldfac, l, k)) <= small;
@@ -74,8 +71,7 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
     std::swap(at(fac, ldfac, k, k), at(fac, ldfac, l, k));
     if (!small_pivot) {
       const float t = float(-1.0 / at(fac, ldfac, k, k));
-      float* c = &at(fac, ldfac, 1, k);
-      for (int i = k + 1; i <= n; ++i) c[i - 1] = float(double(t) * c[i - 1]);
+      linsolve::column_scale(n - k, t, &at(fac, ldfac, k + 1, k));
     }
   }
 }
@@ -92,29 +88,30 @@ void permute_multipliers(float* fac, int ldfac, const int* pivot, int k0, int k1
   }
 }
 
-// The panel's steps on every column to its right.
+// The panel's steps on every column to its right, a few columns at a time.
 void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int k1) {
+  constexpr int kColumns = 4;
   const int width = k1 - k0 + 1;
   const float* m[kPanel];
   for (int p = 0; p < width; ++p) m[p] = &at(fac, ldfac, 1, k0 + p);
 
   permute_multipliers(fac, ldfac, pivot, k0, k1, true);
-  for (int j = k1 + 1; j <= n; ++j) {
-    float* c = &at(fac, ldfac, 1, j);
-    for (int p = k0; p <= k1; ++p) std::swap(c[p - 1], c[pivot[p - 1] - 1]);
-
-    // Rows of the panel: one step at a time, as their own elimination has it.
-    float s[kPanel];
-    for (int p = 0; p < width; ++p) {
-      s[p] = c[k0 + p - 1];
-      for (int i = k0 + p + 1; i <= k1; ++i) c[i - 1] = float(c[i - 1] + double(s[p]) * m[p][i - 1]);
+  for (int j0 = k1 + 1; j0 <= n; j0 += kColumns) {
+    const int ncol = std::min(kColumns, n - j0 + 1);
+    // s(q, p): the element of the pivot row of step k0 + p in column j0 + q.
+    float s[kColumns * kPanel];
+    for (int q = 0; q < ncol; ++q) {
+      float* c = &at(fac, ldfac, 1, j0 + q);
+      for (int p = k0; p <= k1; ++p) std::swap(c[p - 1], c[pivot[p - 1] - 1]);
+      // Rows of the panel: one step at a time, as their own elimination has it.
+      for (int p = 0; p < width; ++p) {
+        s[kPanel * q + p] = c[k0 + p - 1];
+        for (int i = k0 + p + 1; i <= k1; ++i) c[i - 1] = float(c[i - 1] + double(s[kPanel * q + p]) * m[p][i - 1]);
+      }
     }
     // Rows below the panel: stored once, the panel's products summed in double.
-    for (int i = k1 + 1; i <= n; ++i) {
-      double sum = c[i - 1];
-      for (int p = 0; p < width; ++p) sum += double(s[p]) * m[p][i - 1];
-      c[i - 1] = float(sum);
-    }
+    linsolve::panel_sweep(n - k1, width, &at(fac, ldfac, k1 + 1, k0), ldfac, ncol, s, &at(fac, ldfac, k1 + 1, j0),
+                          ldfac);
   }
   permute_multipliers(fac, ldfac, pivot, k0, k1, false);
 }
@@ -170,9 +167,9 @@ void L2TRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, fl
 
   // Row scales: the reciprocal of the row's largest magnitude, 1.0 for a row
   // whose largest magnitude is below SMALL.
+  linsolve::row_magnitudes(n, fac, ldfac, scale);
   for (int i = 1; i <= n; ++i) {
-    const int j = ISAMAX(n, &at(fac, ldfac, i, 1), ldfac);
-    const float r = std::fabs(at(fac, ldfac, i, j));
+    const float r = scale[i - 1];
     scale[i - 1] = r < small ? 1.0f : float(1.0 / r);
   }
 

@@ -9,6 +9,7 @@
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
 #include "linsolve/solve.hpp"
+#include "linsolve/vector_paths.hpp"
 
 using linsolve::at;
 
@@ -37,10 +38,12 @@ void refine(int n, const float* a, int lda, const float* fac, int ldfac, const i
   const float eps = AMACH(4);
   float previous = AMACH(2);
   for (int pass = 1; pass <= kMaxPasses; ++pass) {
-    for (int i = 1; i <= n; ++i) {
-      const float minus_b = -b[i - 1];
-      resid[i - 1] = ipath == 1 ? SDSDOT(n, minus_b, &at(a, lda, i, 1), lda, x, 1)
-                                : SDSDOT(n, minus_b, &at(a, lda, 1, i), 1, x, 1);
+    // Each element accumulated in double from -B(i), along row i of A (IPATH 1)
+    // or down column i (IPATH 2), and rounded once.
+    if (ipath == 1) {
+      linsolve::residual_rows(n, a, lda, b, x, resid);
+    } else {
+      for (int i = 1; i <= n; ++i) resid[i - 1] = SDSDOT(n, -b[i - 1], &at(a, lda, 1, i), 1, x, 1);
     }
     LFSRG(n, fac, ldfac, pivot, resid, ipath, resid);
     if (N1RCD(1) != 0) return;

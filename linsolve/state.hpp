@@ -14,6 +14,8 @@ struct State {
   float products[kProductBlock] = {};  // ISPMAX: |x(i) * y(i)| of the current block
   float rcond = 0.0f;                  // L2ARG: the last reciprocal condition estimate
   unsigned failing_requests = 0;       // test hook: work requests of LSARG made to fail
+  int vector_limit = 2;                // test hook: the best vector form the hot loops may use
+                                       // (0 plain, 1 AVX2, 2 AVX-512; see vector_paths.hpp)
 };
 
 State& state();

@@ -1,0 +1,51 @@
+#pragma once
+// The solver's hottest loops, each in a portable form and in forms for the
+// vector units of x86-64 processors (AVX2 with FMA, AVX-512), chosen once at run
+// time by what the processor offers. Every form stores exactly the values the
+// portable form stores: a product of two floats is exact in double, so a fused
+// multiply-add in double rounds the same as the product followed by the sum,
+// and the vector forms run along rows, keeping each element's own order of
+// operations.
+//
+// Counts are element counts, pointers address the first element (0-based);
+// matrices are column-major with the leading dimension given.
+
+namespace linsolve {
+
+// The instruction sets the vector forms may use, as linsolve::State::vector_limit
+// and vector_level() give them.
+constexpr int kPortable = 0;
+constexpr int kAvx2 = 1;
+constexpr int kAvx512 = 2;
+
+// The form in use: the best the processor offers, capped by State::vector_limit.
+int vector_level();
+
+// c(i) = float(c(i) + double(s) * m(i)) for i < count.
+void column_axpy(int count, float s, const float* m, float* c);
+
+// c(i) = float(double(t) * c(i)) for i < count.
+void column_scale(int count, float t, float* c);
+
+// r(i) = |a(i, j)| for the first j of largest magnitude in row i of the n by n
+// matrix a, the first element winning ties and a NaN never replacing a number
+// (the rule of ISAMAX along the row), for i < n.
+void row_magnitudes(int n, const float* a, int lda, float* r);
+
+// The position (1 to n) that ISPMAX(n, x, y, imax) gives: the first largest
+// |float(x(i) * y(i))| by blocks of 400, a later block winning only when it is
+// strictly larger; 1 when n <= 0.
+int first_largest_product(int n, const float* x, const float* y);
+
+// The sweep of a panel of width <= 8 steps over ncol columns: for column q and
+// row r < count, c(r, q) = float(c(r, q) + s(q, 0) * m(r, 0) + ... +
+// s(q, width - 1) * m(r, width - 1)), summed in double from the left. m(r, p) is
+// at m[p * ldm + r], c(r, q) at c[q * ldc + r] and s(q, p) at s[q * 8 + p].
+void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
+                 int ldc);
+
+// r(i) = float(-b(i) + a(i, 1) * x(1) + ... + a(i, n) * x(n)), accumulated in
+// double from the left, for i < n: the residual of SDSDOT along each row.
+void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r);
+
+}  // namespace linsolve
