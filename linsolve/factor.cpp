@@ -100,13 +100,17 @@ void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int
     const int ncol = std::min(kColumns, n - j0 + 1);
     // s(q, p): the element of the pivot row of step k0 + p in column j0 + q.
     float s[kColumns * kPanel];
+    float* c[kColumns];
     for (int q = 0; q < ncol; ++q) {
-      float* c = &at(fac, ldfac, 1, j0 + q);
-      for (int p = k0; p <= k1; ++p) std::swap(c[p - 1], c[pivot[p - 1] - 1]);
-      // Rows of the panel: one step at a time, as their own elimination has it.
-      for (int p = 0; p < width; ++p) {
-        s[kPanel * q + p] = c[k0 + p - 1];
-        for (int i = k0 + p + 1; i <= k1; ++i) c[i - 1] = float(c[i - 1] + double(s[kPanel * q + p]) * m[p][i - 1]);
+      c[q] = &at(fac, ldfac, 1, j0 + q);
+      for (int p = k0; p <= k1; ++p) std::swap(c[q][p - 1], c[q][pivot[p - 1] - 1]);
+    }
+    // Rows of the panel: one step at a time, as their own elimination has it;
+    // the columns side by side, so that their chains of steps overlap.
+    for (int p = 0; p < width; ++p) {
+      for (int q = 0; q < ncol; ++q) {
+        const double sp = s[kPanel * q + p] = c[q][k0 + p - 1];
+        for (int i = k0 + p + 1; i <= k1; ++i) c[q][i - 1] = float(c[q][i - 1] + sp * m[p][i - 1]);
       }
     }
     // Rows below the panel: stored once, the panel's products summed in double.

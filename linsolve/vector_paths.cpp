@@ -211,20 +211,25 @@ __attribute__((target("avx2,fma"))) void residual_avx2(int n, const float* a, in
 #define cvt_up(v) _mm512_maskz_cvtps_pd(__mmask8(0xFF), (v))
 #define cvt_down(v) _mm512_maskz_cvtpd_ps(__mmask8(0xFF), (v))
 
-template <int NQ>
-__attribute__((target("avx512f"))) void sweep_cols_avx512(int count, int width, const float* m, int ldm,
-                                                          const float* s, float* c, int ldc) {
+// Rows 0..vec-1 (vec a multiple of 8) of NQ columns; the multipliers already in
+// double, md(r, p) at md[p * kChunk + r]. W is the panel width when it is known
+// at compile time, 0 when it is given in width.
+constexpr int kChunk = 256;
+
+template <int NQ, int W>
+__attribute__((target("avx512f"))) void sweep_cols_avx512(int vec, int width, const double* md, const float* s,
+                                                          float* c, int ldc) {
+  const int w = W > 0 ? W : width;
   int r = 0;
-  for (; r + 16 <= count; r += 16) {
+  for (; r + 16 <= vec; r += 16) {
     __m512d acc[NQ][2];
     for (int q = 0; q < NQ; ++q) {
       acc[q][0] = cvt_up(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r));
       acc[q][1] = cvt_up(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r + 8));
     }
-    for (int p = 0; p < width; ++p) {
-      const float* mp = m + ptrdiff_t(p) * ldm + r;
-      const __m512d m0 = cvt_up(_mm256_loadu_ps(mp));
-      const __m512d m1 = cvt_up(_mm256_loadu_ps(mp + 8));
+    for (int p = 0; p < w; ++p) {
+      const __m512d m0 = _mm512_load_pd(md + p * kChunk + r);
+      const __m512d m1 = _mm512_load_pd(md + p * kChunk + r + 8);
       for (int q = 0; q < NQ; ++q) {
         const __m512d sv = _mm512_set1_pd(s[8 * q + p]);
         acc[q][0] = _mm512_fmadd_pd(sv, m0, acc[q][0]);
@@ -236,23 +241,44 @@ __attribute__((target("avx512f"))) void sweep_cols_avx512(int count, int width, 
       _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r + 8, cvt_down(acc[q][1]));
     }
   }
-  for (; r + 8 <= count; r += 8) {
+  for (; r < vec; r += 8) {
     __m512d acc[NQ];
     for (int q = 0; q < NQ; ++q) acc[q] = cvt_up(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r));
-    for (int p = 0; p < width; ++p) {
-      const __m512d m0 = cvt_up(_mm256_loadu_ps(m + ptrdiff_t(p) * ldm + r));
+    for (int p = 0; p < w; ++p) {
+      const __m512d m0 = _mm512_load_pd(md + p * kChunk + r);
       for (int q = 0; q < NQ; ++q) acc[q] = _mm512_fmadd_pd(_mm512_set1_pd(s[8 * q + p]), m0, acc[q]);
     }
     for (int q = 0; q < NQ; ++q) _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r, cvt_down(acc[q]));
   }
-  for (int q = 0; q < NQ; ++q) sweep_rows_plain(r, count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
 }
 
+template <int W>
+__attribute__((target("avx512f"))) void sweep_chunk_avx512(int vec, int width, const double* md, int ncol,
+                                                           const float* s, float* c, int ldc) {
+  int q = 0;
+  for (; q + 4 <= ncol; q += 4) sweep_cols_avx512<4, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  for (; q < ncol; ++q) sweep_cols_avx512<1, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+}
+
+// The rows in chunks that stay in the first-level cache, the chunk's
+// multipliers widened to double once for all columns.
 __attribute__((target("avx512f"))) void sweep_avx512(int count, int width, const float* m, int ldm, int ncol,
                                                      const float* s, float* c, int ldc) {
-  int q = 0;
-  for (; q + 4 <= ncol; q += 4) sweep_cols_avx512<4>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
-  for (; q < ncol; ++q) sweep_cols_avx512<1>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  alignas(64) double md[8 * kChunk];
+  for (int r0 = 0; r0 < count; r0 += kChunk) {
+    const int rows = std::min(kChunk, count - r0);
+    const int vec = rows - rows % 8;
+    for (int p = 0; p < width; ++p)
+      for (int r = 0; r < vec; r += 8)
+        _mm512_store_pd(md + p * kChunk + r, cvt_up(_mm256_loadu_ps(m + ptrdiff_t(p) * ldm + r0 + r)));
+    if (width == 8) {
+      sweep_chunk_avx512<8>(vec, width, md, ncol, s, c + r0, ldc);
+    } else {
+      sweep_chunk_avx512<0>(vec, width, md, ncol, s, c + r0, ldc);
+    }
+    for (int q = 0; q < ncol; ++q)
+      sweep_rows_plain(r0 + vec, r0 + rows, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
+  }
 }
 
 __attribute__((target("avx512f"))) void residual_avx512(int n, const float* a, int lda, const float* b,

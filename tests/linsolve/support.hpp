@@ -20,6 +20,7 @@
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "linsolve/state.hpp"
+#include "linsolve/vector_paths.hpp"
 
 namespace linsolve_test {
 
@@ -28,6 +29,7 @@ class SolverTest : public ::testing::Test {
   void SetUp() override {
     errstack::reset();
     linsolve::state().failing_requests = 0;
+    linsolve::state().vector_limit = linsolve::kAvx512;
     console_ = std::tmpfile();
     ASSERT_NE(console_, nullptr);
     io::bind_unit(io::kUnitOutput, console_);
@@ -37,6 +39,7 @@ class SolverTest : public ::testing::Test {
     io::reset_units();
     std::fclose(console_);
     linsolve::state().failing_requests = 0;
+    linsolve::state().vector_limit = linsolve::kAvx512;
     errstack::reset();
   }
 
