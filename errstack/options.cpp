@@ -230,20 +230,29 @@ void IUMAG(std::string_view prodnm, int ichp, int iact, int numopt, const int* i
     const OptionEntry* o = find_option(p, ichp, iopts[k]);
     if (o == nullptr) continue;
     const bool from_defaults = iopts[k] < 0;
-    const int first_out = next;
     for (int j = 0; j < o->value_count; ++j) {
       int& current = state.current[o->first_value + j];
       const int fallback = state.defaults[o->first_value + j];
       if (get)
         values[next++] = from_defaults ? fallback : current;
+      else if (from_defaults)
+        current = fallback;
       else
-        current = from_defaults ? fallback : values[next++];
+        current = values[next++];
     }
-    if (own_option(p, kReportOption) > 0) {
-      const int number = iopts[k] < 0 ? -iopts[k] : iopts[k];
-      const int* shown = get ? values + first_out : &state.current[o->first_value];
-      report(get, number, name, ichp, shown, o->value_count);
-    }
+  }
+
+  // The report comes after every get and put of the call, so a put that
+  // switches it on or off decides for the whole call.
+  if (own_option(p, kReportOption) <= 0) return;
+  int shown_from = 0;
+  for (int k = 0; k < numopt; ++k) {
+    const OptionEntry* o = find_option(p, ichp, iopts[k]);
+    if (o == nullptr) continue;
+    const int number = iopts[k] < 0 ? -iopts[k] : iopts[k];
+    const int* shown = get ? values + shown_from : &state.current[o->first_value];
+    if (get) shown_from += o->value_count;
+    report(get, number, name, ichp, shown, o->value_count);
   }
 }
 

@@ -121,6 +121,16 @@ TEST_F(ErrstackTest, ReportOfEveryGetAndPut) {
                             row("     1", "           1"), row("     2", "           2")}));
 }
 
+TEST_F(ErrstackTest, ThePutThatSwitchesTheReportDecidesForTheWholeCall) {
+  put("MATH", 10, {3, 1}, {5, 1});
+  const Lines on = lines();
+  ASSERT_EQ(on.size(), 10u);
+  EXPECT_EQ(on[1], " A change (put) was made by IUMAG to option number      3 in MATH");
+  EXPECT_EQ(on[6], " A change (put) was made by IUMAG to option number      1 in MATH");
+  put("MATH", 10, {3, 1}, {7, 0});
+  EXPECT_EQ(lines().size(), 10u);
+}
+
 TEST_F(ErrstackTest, SwitchedOffChecksLeaveBadArgumentsAlone) {
   put("MATH", 10, {2}, {1});
   EXPECT_EQ(get({1, 17}, 3), (Values{1, 2, -99}));
