@@ -23,6 +23,7 @@
 #include <tuple>
 #include <vector>
 
+#include "bench/influence_matrix.hpp"
 #include "errstack/errstack.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
@@ -110,22 +111,6 @@ std::vector<float> random_matrix(int n) {
   std::mt19937 gen(20240u + unsigned(n));
   std::vector<float> a(std::size_t(n) * n);
   for (float& v : a) v = float(double(gen()) / 2147483648.0 - 1.0);
-  return a;
-}
-
-// The program's influence matrix: vortices at the quarter points and control
-// points at the three-quarter points of N equal panels; element (j, i) is the
-// velocity induced at control point j by a unit vortex at i.
-std::vector<float> influence_matrix(int n) {
-  const float h = float(1.0 / n);
-  std::vector<float> xv(n), xc(n), a(std::size_t(n) * n);
-  for (int i = 1; i <= n; ++i) {
-    xv[i - 1] = float(double(i - 1) * h + 0.25 / n);
-    xc[i - 1] = float(double(i - 1) * h + 0.75 / n);
-  }
-  for (int i = 1; i <= n; ++i)
-    for (int j = 1; j <= n; ++j)
-      a[std::size_t(i - 1) * n + (j - 1)] = float((1.0 / (double(xc[j - 1]) - xv[i - 1])) / 6.28f);
   return a;
 }
 

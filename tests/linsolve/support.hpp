@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/influence_matrix.hpp"
 #include "errstack/errstack.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
@@ -109,20 +110,7 @@ inline std::vector<float> hilbert(int n) {
   return a;
 }
 
-// The program's influence matrix: element (j, i) is the velocity that a unit
-// vortex at xv(i) induces at the control point xc(j).
-inline std::vector<float> influence(int n) {
-  const float h = float(1.0 / n);
-  std::vector<float> xv(n), xc(n), a(std::size_t(n) * n);
-  for (int i = 1; i <= n; ++i) {
-    xv[i - 1] = float(double(i - 1) * h + 0.25 / n);
-    xc[i - 1] = float(double(i - 1) * h + 0.75 / n);
-  }
-  for (int i = 1; i <= n; ++i)
-    for (int j = 1; j <= n; ++j)
-      a[std::size_t(i - 1) * n + (j - 1)] = float((1.0 / (double(xc[j - 1]) - xv[i - 1])) / 6.28f);
-  return a;
-}
+inline std::vector<float> influence(int n) { return influence_matrix(n); }
 
 // Rows and columns scaled over four orders of magnitude each.
 inline std::vector<float> graded(int n, unsigned seed) {
