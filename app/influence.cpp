@@ -34,11 +34,13 @@ void COORD(RealArray& XV, RealArray& XC, float NVORT) {
   float& i = coord.i;
   real_loop(i, 1.0, double(NVORT), 1.0, [&] {
     XV(subscript(i)) = float((double(i) - 1.0) * double(coord.spacing) + double(coord.quarter));
-    XC(subscript(i)) = float((double(i) - 1.0) * double(coord.spacing) + double(coord.threequarter));
+    XC(subscript(i)) =
+        float((double(i) - 1.0) * double(coord.spacing) + double(coord.threequarter));
   });
 }
 
-void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, float ALPHA, float VINF) {
+void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, float ALPHA,
+             float VINF) {
   io::CallScope trace("MATRICA");
   // 2 pi as 6.28 here; the pressure step uses 6.2832.
   matrica.divisor = 6.28f;
@@ -49,7 +51,8 @@ void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, floa
     RHS1(subscript(i)) = float(double(ALPHA) * double(VINF));
     real_loop(j, 1.0, double(NVORT), 1.0, [&] {
       AMAT(subscript(j), subscript(i)) =
-          float((1.0 / (double(matrica.XC(subscript(j))) - double(XV(subscript(i))))) / double(matrica.divisor));
+          float((1.0 / (double(matrica.XC(subscript(j))) - double(XV(subscript(i))))) /
+                double(matrica.divisor));
     });
   });
 }

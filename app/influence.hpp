@@ -7,4 +7,5 @@ void COORD(RealArray& XV, RealArray& XC, float NVORT);
 
 // Fills the influence matrix (row j: control point, column i: vortex) and the
 // first right-hand side.
-void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, float ALPHA, float VINF);
+void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, float ALPHA,
+             float VINF);

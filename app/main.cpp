@@ -4,8 +4,8 @@
 #include <sys/mman.h>
 
 #include <cfenv>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -52,13 +52,15 @@ void solve_on_copies(RealArray& RHS, RealArray& X) {
   auto a = std::make_unique_for_overwrite<float[]>(std::size_t(n) * std::size_t(n));
   auto b = std::make_unique_for_overwrite<float[]>(std::size_t(n));
   for (int col = 1; col <= n; ++col)
-    for (int row = 1; row <= n; ++row) a[std::size_t(col - 1) * n + (row - 1)] = flow.AMAT(row, col);
+    for (int row = 1; row <= n; ++row)
+      a[std::size_t(col - 1) * n + (row - 1)] = flow.AMAT(row, col);
   for (int row = 1; row <= n; ++row) b[row - 1] = RHS(row);
 
   LSARG(flow.NPTS, a.get(), flow.NPTS, b.get(), 1, X.data());
 
   for (int col = 1; col <= n; ++col)
-    for (int row = 1; row <= n; ++row) flow.AMAT(row, col) = a[std::size_t(col - 1) * n + (row - 1)];
+    for (int row = 1; row <= n; ++row)
+      flow.AMAT(row, col) = a[std::size_t(col - 1) * n + (row - 1)];
   for (int row = 1; row <= n; ++row) RHS(row) = b[row - 1];
 }
 
@@ -74,14 +76,16 @@ void pressure_step() {
     real_loop(f.j, 1.0, double(f.NVORT), 1.0, [&] {
       if (f.j == f.k) return;  // the self term, skipped by comparing the counters
       const int j = subscript(f.j);
-      f.DVEL(j) = float(double(f.GAM2(j)) /
-                        (std::fabs(double(f.j) / double(f.NVORT) - double(f.XPT)) * double(6.2832f)));
+      f.DVEL(j) =
+          float(double(f.GAM2(j)) /
+                (std::fabs(double(f.j) / double(f.NVORT) - double(f.XPT)) * double(6.2832f)));
       f.USUM = float(double(f.USUM) + double(f.DVEL(j)));
     });
     const double dynamic = ((double(f.VINF) * double(f.VINF)) * double(f.RHO)) / 2.0;
     const double induced = ((double(f.USUM) * double(f.USUM)) * double(f.RHO)) / 2.0;
     f.PRES = float(dynamic + double(f.PINF) - induced);
-    f.CPRES = float((double(f.PRES) - double(f.PINF)) / (((double(f.VINF) * double(f.VINF)) * double(f.RHO)) / 2.0));
+    f.CPRES = float((double(f.PRES) - double(f.PINF)) /
+                    (((double(f.VINF) * double(f.VINF)) * double(f.RHO)) / 2.0));
     io::results_write(f.XPT, f.CPRES);
   });
 }

@@ -11,13 +11,13 @@
 // LSARG does. After the runs a table gives the time of LSARG divided by the
 // time of each peer (below 1: LSARG is faster).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <map>
-#include <unistd.h>
 #include <random>
 #include <string>
 #include <tuple>
@@ -34,9 +34,9 @@
 // the length of each character argument appended at the end.
 extern "C" {
 void sgesvx_(const char* fact, const char* trans, const int* n, const int* nrhs, float* a,
-             const int* lda, float* af, const int* ldaf, int* ipiv, char* equed, float* r,
-             float* c, float* b, const int* ldb, float* x, const int* ldx, float* rcond,
-             float* ferr, float* berr, float* work, int* iwork, int* info, std::size_t fact_len,
+             const int* lda, float* af, const int* ldaf, int* ipiv, char* equed, float* r, float* c,
+             float* b, const int* ldb, float* x, const int* ldx, float* rcond, float* ferr,
+             float* berr, float* work, int* iwork, int* info, std::size_t fact_len,
              std::size_t trans_len, std::size_t equed_len);
 void sgetrf_(const int* m, const int* n, float* a, const int* lda, int* ipiv, int* info);
 void sgetrs_(const char* trans, const int* n, const int* nrhs, const float* a, const int* lda,
@@ -45,8 +45,8 @@ void sgecon_(const char* norm, const int* n, const float* a, const int* lda, con
              float* rcond, float* work, int* iwork, int* info, std::size_t norm_len);
 void sgerfs_(const char* trans, const int* n, const int* nrhs, const float* a, const int* lda,
              const float* af, const int* ldaf, const int* ipiv, const float* b, const int* ldb,
-             float* x, const int* ldx, float* ferr, float* berr, float* work, int* iwork,
-             int* info, std::size_t trans_len);
+             float* x, const int* ldx, float* ferr, float* berr, float* work, int* iwork, int* info,
+             std::size_t trans_len);
 float slange_(const char* norm, const int* m, const int* n, const float* a, const int* lda,
               float* work, std::size_t norm_len);
 }
@@ -75,8 +75,8 @@ void solve_sgesvx(int n, const float* a, const float* b, float* x) {
   float rcond = 0.0f, ferr = 0.0f, berr = 0.0f;
   int info = 0;
   sgesvx_("N", "N", &n, &nrhs, acopy.data(), &n, af.data(), &n, ipiv.data(), &equed, r.data(),
-          c.data(), bcopy.data(), &n, x, &n, &rcond, &ferr, &berr, work.data(), iwork.data(),
-          &info, 1, 1, 1);
+          c.data(), bcopy.data(), &n, x, &n, &rcond, &ferr, &berr, work.data(), iwork.data(), &info,
+          1, 1, 1);
   benchmark::DoNotOptimize(rcond);
 }
 
@@ -146,20 +146,22 @@ void solve_system(benchmark::State& state, const Peer& peer, const std::vector<f
     benchmark::ClobberMemory();
   }
   // Elimination work, two thirds of N cubed multiply-adds counted as flops.
-  state.counters["flops"] =
-      benchmark::Counter(2.0 / 3.0 * double(n) * n * n, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["flops"] = benchmark::Counter(2.0 / 3.0 * double(n) * n * n,
+                                               benchmark::Counter::kIsIterationInvariantRate);
   state.counters["berr"] = backward_error(n, a, b, x);
 }
 
 void register_all() {
   for (const Peer& peer : kPeers) {
     for (int n : kOrders) {
-      benchmark::RegisterBenchmark((std::string(peer.name) + "/random").c_str(),
-                                   [peer, a = random_matrix(n)](benchmark::State& s) { solve_system(s, peer, a); })
+      benchmark::RegisterBenchmark(
+          (std::string(peer.name) + "/random").c_str(),
+          [peer, a = random_matrix(n)](benchmark::State& s) { solve_system(s, peer, a); })
           ->Arg(n)
           ->Unit(benchmark::kMicrosecond);
-      benchmark::RegisterBenchmark((std::string(peer.name) + "/influence").c_str(),
-                                   [peer, a = influence_matrix(n)](benchmark::State& s) { solve_system(s, peer, a); })
+      benchmark::RegisterBenchmark(
+          (std::string(peer.name) + "/influence").c_str(),
+          [peer, a = influence_matrix(n)](benchmark::State& s) { solve_system(s, peer, a); })
           ->Arg(n)
           ->Unit(benchmark::kMicrosecond);
     }
@@ -199,7 +201,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::FILE* out = stdout;
     std::fprintf(out, "\nLSARG time / peer time (below 1: LSARG is faster)\n");
     std::fprintf(out, "%-10s %6s %12s", "matrix", "order", "LSARG (us)");
-    for (const std::string& p : peers) std::fprintf(out, " %12s %10s", (p + " (us)").c_str(), ("/ " + p).c_str());
+    for (const std::string& p : peers)
+      std::fprintf(out, " %12s %10s", (p + " (us)").c_str(), ("/ " + p).c_str());
     std::fprintf(out, "\n");
     for (const char* matrix : {"influence", "random"}) {
       for (int n : kOrders) {

@@ -39,15 +39,19 @@ void sweep(std::uint64_t first, std::uint64_t last, Counts& c) {
     const std::string field = io::fixed_field(v, 9, 5);
     const std::string expected = fuzz::expected_field(v, 9, 5);
     ++c.checked;
-    if (std::isnan(v)) ++c.nan;
-    else if (std::isinf(v)) ++c.infinite;
-    else if (expected[0] == '*') ++c.asterisks;
-    else if (std::signbit(v) && expected.find('-') == std::string::npos) ++c.negative_to_zero;
+    if (std::isnan(v))
+      ++c.nan;
+    else if (std::isinf(v))
+      ++c.infinite;
+    else if (expected[0] == '*')
+      ++c.asterisks;
+    else if (std::signbit(v) && expected.find('-') == std::string::npos)
+      ++c.negative_to_zero;
     if (field != expected) {
       if (c.mismatches++ < kMaxReported) {
         std::lock_guard<std::mutex> hold(report_lock);
-        std::printf("MISMATCH bits %08x (%.9g): got \"%s\", printf rules give \"%s\"\n", unsigned(bits),
-                    double(v), field.c_str(), expected.c_str());
+        std::printf("MISMATCH bits %08x (%.9g): got \"%s\", printf rules give \"%s\"\n",
+                    unsigned(bits), double(v), field.c_str(), expected.c_str());
       }
     }
   }
@@ -70,7 +74,8 @@ int main(int argc, char** argv) {
     // Interleaved blocks, so that the costly large magnitudes are shared out.
     workers.emplace_back([t, threads, &counts] {
       constexpr std::uint64_t kBlock = std::uint64_t(1) << 20;
-      for (std::uint64_t b = std::uint64_t(t) * kBlock; b < kAll; b += std::uint64_t(threads) * kBlock)
+      for (std::uint64_t b = std::uint64_t(t) * kBlock; b < kAll;
+           b += std::uint64_t(threads) * kBlock)
         sweep(b, b + kBlock, counts[std::size_t(t)]);
     });
   }
@@ -85,14 +90,17 @@ int main(int argc, char** argv) {
     total.negative_to_zero += c.negative_to_zero;
     total.mismatches += c.mismatches;
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("checked %llu bit patterns on %d threads in %.0f s\n", (unsigned long long)total.checked, threads,
-              seconds);
-  std::printf("  not-a-number %llu, infinities %llu, asterisks %llu, negative to 0.00000 %llu, other %llu\n",
-              (unsigned long long)total.nan, (unsigned long long)total.infinite,
-              (unsigned long long)total.asterisks, (unsigned long long)total.negative_to_zero,
-              (unsigned long long)(total.checked - total.nan - total.infinite - total.asterisks -
-                                   total.negative_to_zero));
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("checked %llu bit patterns on %d threads in %.0f s\n",
+              (unsigned long long)total.checked, threads, seconds);
+  std::printf(
+      "  not-a-number %llu, infinities %llu, asterisks %llu, negative to 0.00000 %llu, other "
+      "%llu\n",
+      (unsigned long long)total.nan, (unsigned long long)total.infinite,
+      (unsigned long long)total.asterisks, (unsigned long long)total.negative_to_zero,
+      (unsigned long long)(total.checked - total.nan - total.infinite - total.asterisks -
+                           total.negative_to_zero));
   std::printf("mismatches %llu\n", (unsigned long long)total.mismatches);
   return total.mismatches == 0 && total.checked == kAll ? 0 : 1;
 }

@@ -113,8 +113,10 @@ struct Model {
       const std::string* value = nullptr;
       if (i + 5 <= tmpl.size() && tmpl[i] == '%' && tmpl[i + 1] == '(' && tmpl[i + 4] == ')' &&
           tmpl[i + 3] >= '1' && tmpl[i + 3] <= '9' && tmpl[i + 2] != '\0' &&
-          std::strchr("ACDIKLRSZ", std::toupper(static_cast<unsigned char>(tmpl[i + 2]))) != nullptr)
-        value = find(char(std::toupper(static_cast<unsigned char>(tmpl[i + 2]))), tmpl[i + 3] - '0');
+          std::strchr("ACDIKLRSZ", std::toupper(static_cast<unsigned char>(tmpl[i + 2]))) !=
+              nullptr)
+        value =
+            find(char(std::toupper(static_cast<unsigned char>(tmpl[i + 2]))), tmpl[i + 3] - '0');
       if (value != nullptr) {
         out.append(value->substr(0, kMessageCapacity - out.size()));
         i += 5;
@@ -181,7 +183,8 @@ struct Capture {
 };
 
 // Whether the bodies, joined by the break rules, give back the message.
-bool rejoins(std::string_view msg, const std::vector<std::string>& bodies, std::size_t i, std::size_t pos) {
+bool rejoins(std::string_view msg, const std::vector<std::string>& bodies, std::size_t i,
+             std::size_t pos) {
   if (msg.compare(pos, bodies[i].size(), bodies[i]) != 0) return false;
   pos += bodies[i].size();
   static constexpr std::string_view kSeparators[] = {"", " ", "  ", "%/"};
@@ -209,14 +212,16 @@ int check_blocks(const std::vector<std::string>& lines, Model& m, bool& tracebac
     ++i;
     if (i == lines.size()) fail("blank line without a message");
     const std::string& first = lines[i++];
-    if (first.size() < 19 || first.compare(0, 5, " *** ") != 0 || first.compare(13, 6, " ERROR") != 0)
+    if (first.size() < 19 || first.compare(0, 5, " *** ") != 0 ||
+        first.compare(13, 6, " ERROR") != 0)
       fail("malformed first line: " + first);
     const std::size_t from = first.find(" from ", 19);
     const std::size_t body_start = from == std::string::npos ? from : first.find(". ", from + 6);
     if (body_start == std::string::npos) fail("first line without header and message: " + first);
     std::vector<std::string> bodies{first.substr(body_start)};
     while (i < lines.size() && lines[i].compare(0, 4, " ***") == 0) {
-      if (lines[i].compare(0, 14, " ***          ") != 0) fail("malformed continuation line: " + lines[i]);
+      if (lines[i].compare(0, 14, " ***          ") != 0)
+        fail("malformed continuation line: " + lines[i]);
       bodies.push_back(lines[i++].substr(14));
     }
     bool has_traceback = false;
@@ -236,7 +241,8 @@ int check_blocks(const std::vector<std::string>& lines, Model& m, bool& tracebac
     if (!rejoins(m.pending, bodies, 0, 0)) {
       std::string got;
       for (const std::string& b : bodies) got += "[" + b + "]";
-      fail("printed lines do not give back the message\ncomposed: [" + m.pending + "]\nprinted: " + got);
+      fail("printed lines do not give back the message\ncomposed: [" + m.pending +
+           "]\nprinted: " + got);
     }
     m.pending.clear();
     m.clear_arguments();
@@ -299,7 +305,8 @@ struct Run {
     bool traceback = false;
     const int blocks = check_blocks(out.new_lines(), model, traceback);
     if (immediate && blocks != 1) fail("a message of type 5 to 7 was not printed when recorded");
-    if (blocks == 1 && traceback != (depth >= 2)) fail("traceback shown when it should not be, or missing");
+    if (blocks == 1 && traceback != (depth >= 2))
+      fail("traceback shown when it should not be, or missing");
     for (int k = depth - 1; k >= 0; --k) {
       E1POP(names[std::size_t(k)]);
       if (check_blocks(out.new_lines(), model, traceback) != 0 && traceback)
@@ -347,14 +354,16 @@ struct Run {
       case 0: {
         const int index = index_from(in.byte());
         const int value = int(in.u32());
-        if (index >= 1 && index <= 9) model.add('I', index, integer_text(value), integer_text(value).size());
+        if (index >= 1 && index <= 9)
+          model.add('I', index, integer_text(value), integer_text(value).size());
         E1ARGI(index, value);
         break;
       }
       case 1: {
         const int index = index_from(in.byte());
         const float value = std::bit_cast<float>(in.u32());
-        if (index >= 1 && index <= 9) model.add('R', index, real_text(value), real_text(value).size());
+        if (index >= 1 && index <= 9)
+          model.add('R', index, real_text(value), real_text(value).size());
         E1ARGR(index, value);
         break;
       }
@@ -396,7 +405,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
       run.operation();
     } catch (const io::RunStopped& s) {
-      if (s.status != io::kStatusSolverStop) fail("the facility stopped with a status other than its own");
+      if (s.status != io::kStatusSolverStop)
+        fail("the facility stopped with a status other than its own");
       run.settle();
       errstack::reset();
       run.model.reset();

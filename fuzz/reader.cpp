@@ -57,7 +57,8 @@ Expected expect(std::string_view rest) {
     e.consumed = pos;
     if (line[start] != '/' && line[start] != ',') {
       const std::size_t stop = line.find_first_of(" \t,/", start);
-      e.token = std::string(line.substr(start, stop == std::string_view::npos ? stop : stop - start));
+      e.token =
+          std::string(line.substr(start, stop == std::string_view::npos ? stop : stop - start));
     }
     return e;
   }
@@ -82,8 +83,10 @@ std::string constant_of(const std::string& token, bool& null, bool& bad_count) {
 // The number in the plain form: D and Q (either case) made E, a leading '+' dropped.
 std::string normalised(std::string s) {
   for (char& c : s)
-    if (c == 'D' || c == 'Q') c = 'E';
-    else if (c == 'd' || c == 'q') c = 'e';
+    if (c == 'D' || c == 'Q')
+      c = 'E';
+    else if (c == 'd' || c == 'q')
+      c = 'e';
   if (!s.empty() && s[0] == '+') s.erase(0, 1);
   return s;
 }
@@ -96,9 +99,12 @@ bool well_formed(std::string_view s) {
   std::size_t digits = 0;
   bool point = false;
   for (; i < s.size(); ++i) {
-    if (is_digit(s[i])) ++digits;
-    else if (s[i] == '.' && !point) point = true;
-    else break;
+    if (is_digit(s[i]))
+      ++digits;
+    else if (s[i] == '.' && !point)
+      point = true;
+    else
+      break;
   }
   if (digits == 0) return false;
   if (i == s.size()) return true;
@@ -179,7 +185,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   io::bind_unit(io::kUnitInput, in);
 
   bool stopped = false;
-  for (int i = 0; i < kStatements && !stopped; ++i) check_statement(in, std::string_view(copy, size), stopped);
+  for (int i = 0; i < kStatements && !stopped; ++i)
+    check_statement(in, std::string_view(copy, size), stopped);
 
   io::reset_units();
   std::fclose(in);

@@ -8,6 +8,8 @@
 // infinities as words, no minus sign on a value that rounds to zero, asterisks
 // when the text does not fit). printf rounds the exact binary value, ties to
 // even, as the editor must.
+#include "io/record.hpp"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -17,7 +19,6 @@
 
 #include "fuzz/fuzz_target.hpp"
 #include "fuzz/record_oracle.hpp"
-#include "io/record.hpp"
 
 namespace {
 

@@ -14,7 +14,8 @@ namespace {
 
 std::vector<std::uint8_t> read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>());
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ bool convert_real(std::string_view s, float& out) {
   long long exponent = 0;
   if (i < s.size()) {
     const char letter = s[i++];
-    if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd' && letter != 'Q' && letter != 'q')
+    if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd' && letter != 'Q' &&
+        letter != 'q')
       return false;
     bool exponent_negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) exponent_negative = s[i++] == '-';
@@ -83,7 +84,8 @@ bool convert_real(std::string_view s, float& out) {
   const long long scale = exponent - fraction_digits;
   const std::string text = (negative ? "-" : "") + digits + "e" + std::to_string(scale);
   float value = 0.0f;
-  const auto res = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
+  const auto res =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
   if (res.ec == std::errc() && res.ptr == text.data() + text.size()) {
     out = value;
     return true;
@@ -107,7 +109,8 @@ void read_value(std::string_view token, float& target) {
   std::string_view constant = token;
   if (const std::size_t star = token.find('*'); star != std::string_view::npos) {
     const std::string_view count = token.substr(0, star);
-    const bool whole = !count.empty() && count.find_first_not_of("0123456789") == std::string_view::npos;
+    const bool whole =
+        !count.empty() && count.find_first_not_of("0123456789") == std::string_view::npos;
     if (whole) {
       if (count.find_first_not_of('0') == std::string_view::npos) input_error(kErrListSyntax);
       constant = token.substr(star + 1);
@@ -135,10 +138,11 @@ void read_real(float& target) {
   for (;;) {
     if (in == nullptr || !next_line(in, line)) input_error(kErrEndOfFile);
     const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos) continue;  // empty lines are passed over
+    if (start == std::string::npos) continue;              // empty lines are passed over
     if (line[start] == '/' || line[start] == ',') return;  // the statement ends, or a null
     const std::size_t end = line.find_first_of(" \t,/", start);
-    read_value(std::string_view(line).substr(start, end == std::string::npos ? end : end - start), target);
+    read_value(std::string_view(line).substr(start, end == std::string::npos ? end : end - start),
+               target);
     return;  // the rest of the line is discarded
   }
 }

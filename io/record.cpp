@@ -34,7 +34,8 @@ std::string fixed_field(float v, int w, int d) {
   // The exact stored value rounded to d decimals, ties to even. A float's
   // integer part has at most 39 digits.
   std::vector<char> buf(std::size_t(d) + 48);
-  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, d);
+  const auto res =
+      std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, d);
   std::string text(buf.data(), res.ptr);
   if (d == 0) text += '.';
 
@@ -44,6 +45,8 @@ std::string fixed_field(float v, int w, int d) {
   return justify(text, w);
 }
 
-std::string results_record(float x, float cp) { return fixed_field(x, 9, 5) + fixed_field(cp, 9, 5); }
+std::string results_record(float x, float cp) {
+  return fixed_field(x, 9, 5) + fixed_field(cp, 9, 5);
+}
 
 }  // namespace io

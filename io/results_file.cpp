@@ -1,10 +1,10 @@
 #include "io/results_file.hpp"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "io/record.hpp"

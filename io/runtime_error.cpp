@@ -38,8 +38,10 @@ const char* message_text(int number) {
 std::string compose(int number, bool has_unit, int unit, const char* file) {
   std::string text = message_text(number);
   if (!has_unit) return text;
-  if (std::size_t at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(unit));
-  if (std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, file ? file : "");
+  if (std::size_t at = text.find("%d"); at != std::string::npos)
+    text.replace(at, 2, std::to_string(unit));
+  if (std::size_t at = text.find("%s"); at != std::string::npos)
+    text.replace(at, 2, file ? file : "");
   return text;
 }
 
@@ -70,11 +72,13 @@ void put(const std::string& line) {
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
   put("forrtl: severe (" + std::to_string(number) + "): " + compose(number, has_unit, unit, file));
 
-  put(left("Image", 19) + left("PC", 10) + left("Routine", 19) + left("Line", 12) + left("Source", 19));
+  put(left("Image", 19) + left("PC", 10) + left("Routine", 19) + left("Line", 12) +
+      left("Source", 19));
   const std::vector<ActiveCall>& calls = active_calls();
   for (auto c = calls.rbegin(); c != calls.rend(); ++c)
-    put(left(program_invocation_short_name, 17) + "  " + "00000000" + "  " + left(c->routine, 17) + "  " +
-        right(std::to_string(c->where.line()), 10) + "  " + std::string(base_name(c->where.file_name())));
+    put(left(program_invocation_short_name, 17) + "  " + "00000000" + "  " + left(c->routine, 17) +
+        "  " + right(std::to_string(c->where.line()), 10) + "  " +
+        std::string(base_name(c->where.file_name())));
   std::fflush(stderr);
   stop_run(number);
 }

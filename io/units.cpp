@@ -21,10 +21,14 @@ UnitTable& table() {
 std::FILE** slot(int unit) {
   UnitTable& t = table();
   switch (unit) {
-    case kUnitInput: return &t.input;
-    case kUnitOutput: return &t.output;
-    case kUnitResults: return &t.results;
-    default: return nullptr;
+    case kUnitInput:
+      return &t.input;
+    case kUnitOutput:
+      return &t.output;
+    case kUnitResults:
+      return &t.results;
+    default:
+      return nullptr;
   }
 }
 

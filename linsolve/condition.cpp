@@ -98,7 +98,8 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
 
   // Phase 2: transpose(L) y = w.
   for (int k = n; k >= 1; --k) {
-    if (k < n) z[k - 1] = float(z[k - 1] + double(SDOT(n - k, &at(fac, ldfac, k + 1, k), 1, &z[k], 1)));
+    if (k < n)
+      z[k - 1] = float(z[k - 1] + double(SDOT(n - k, &at(fac, ldfac, k + 1, k), 1, &z[k], 1)));
     if (std::fabs(z[k - 1]) > 1.0f) SSCAL(n, float(1.0 / std::fabs(z[k - 1])), z, 1);
     std::swap(z[pivot[k - 1] - 1], z[k - 1]);
   }

@@ -61,7 +61,8 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
     for (int p = k0; p < k; ++p) apply_step(n, fac, ldfac, pivot, p, k);
 
     // The first row of largest |FAC(i, k) * SCALE(i)| among k to N.
-    const int l = k - 1 + linsolve::first_largest_product(n - k + 1, &at(fac, ldfac, k, k), &scale[k - 1]);
+    const int l =
+        k - 1 + linsolve::first_largest_product(n - k + 1, &at(fac, ldfac, k, k), &scale[k - 1]);
     pivot[k - 1] = l;
     // A too-small pivot forms no multipliers: the column keeps its entries.
     const bool small_pivot = std::fabs(at(fac, ldfac, l, k)) <= small;
@@ -81,7 +82,8 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
 void permute_multipliers(float* fac, int ldfac, const int* pivot, int k0, int k1, bool forward) {
   for (int p = k0; p < k1; ++p) {
     if (forward) {
-      for (int q = p + 1; q <= k1; ++q) std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
+      for (int q = p + 1; q <= k1; ++q)
+        std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
     } else {
       for (int q = k1; q > p; --q) std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
     }
@@ -114,8 +116,8 @@ void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int
       }
     }
     // Rows below the panel: stored once, the panel's products summed in double.
-    linsolve::panel_sweep(n - k1, width, &at(fac, ldfac, k1 + 1, k0), ldfac, ncol, s, &at(fac, ldfac, k1 + 1, j0),
-                          ldfac);
+    linsolve::panel_sweep(n - k1, width, &at(fac, ldfac, k1 + 1, k0), ldfac, ncol, s,
+                          &at(fac, ldfac, k1 + 1, j0), ldfac);
   }
   permute_multipliers(fac, ldfac, pivot, k0, k1, false);
 }

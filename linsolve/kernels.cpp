@@ -20,9 +20,7 @@ using std::ptrdiff_t;
 
 // Offset of the first element a two-vector kernel uses: the far end when the
 // increment is negative.
-ptrdiff_t start(int n, int inc) {
-  return inc < 0 ? static_cast<ptrdiff_t>(1 - n) * inc : 0;
-}
+ptrdiff_t start(int n, int inc) { return inc < 0 ? static_cast<ptrdiff_t>(1 - n) * inc : 0; }
 
 void copy_bits(const float* from, float* to) { std::memcpy(to, from, sizeof(float)); }
 

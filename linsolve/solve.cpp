@@ -1,6 +1,8 @@
 // The solve with the LU factors: the exchanges and the unit lower factor by
 // forward elimination, then U by back substitution; for the transposed system
 // transpose(U) first, then transpose(L) and the exchanges in reverse.
+#include "linsolve/solve.hpp"
+
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -8,7 +10,6 @@
 #include "errstack/errstack.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
-#include "linsolve/solve.hpp"
 
 using linsolve::at;
 

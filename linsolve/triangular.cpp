@@ -14,8 +14,7 @@ using linsolve::at;
 
 namespace {
 
-constexpr std::string_view kOrder =
-    "N must be greater than or equal to zero while %(I1) is given.";
+constexpr std::string_view kOrder = "N must be greater than or equal to zero while %(I1) is given.";
 constexpr std::string_view kLda =
     "LDA must be greater than or equal to N and greater than zero while LDA = %(I1) and N = "
     "%(I2) are given.";

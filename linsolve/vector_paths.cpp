@@ -39,7 +39,8 @@ void scale_plain(int count, float t, float* c) {
 }
 
 // One column of the sweep, rows from..count-1.
-void sweep_rows_plain(int from, int count, int width, const float* m, int ldm, const float* s, float* c) {
+void sweep_rows_plain(int from, int count, int width, const float* m, int ldm, const float* s,
+                      float* c) {
   for (int r = from; r < count; ++r) {
     double sum = c[r];
     for (int p = 0; p < width; ++p) sum += double(s[p]) * m[ptrdiff_t(p) * ldm + r];
@@ -47,12 +48,15 @@ void sweep_rows_plain(int from, int count, int width, const float* m, int ldm, c
   }
 }
 
-void sweep_plain(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c, int ldc) {
-  for (int q = 0; q < ncol; ++q) sweep_rows_plain(0, count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
+void sweep_plain(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
+                 int ldc) {
+  for (int q = 0; q < ncol; ++q)
+    sweep_rows_plain(0, count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
 }
 
 // Rows from..n-1 of the residual, one dot product per row.
-void residual_rows_plain(int from, int n, const float* a, int lda, const float* b, const float* x, float* r) {
+void residual_rows_plain(int from, int n, const float* a, int lda, const float* b, const float* x,
+                         float* r) {
   for (int i = from; i < n; ++i) {
     double sum = -b[i];
     for (int j = 0; j < n; ++j) sum += double(a[ptrdiff_t(j) * lda + i]) * x[j];
@@ -96,7 +100,8 @@ __attribute__((target("avx2,fma"))) void scale_avx2(int count, float t, float* c
 __attribute__((target("avx2,fma"))) void magnitudes_avx2(int n, const float* a, int lda, float* r) {
   const __m256 abs_mask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
   const int vec = n - n % 8;
-  for (int i = 0; i < vec; i += 8) _mm256_storeu_ps(r + i, _mm256_and_ps(abs_mask, _mm256_loadu_ps(a + i)));
+  for (int i = 0; i < vec; i += 8)
+    _mm256_storeu_ps(r + i, _mm256_and_ps(abs_mask, _mm256_loadu_ps(a + i)));
   for (int j = 1; j < n; ++j) {
     const float* col = a + ptrdiff_t(j) * lda;
     for (int i = 0; i < vec; i += 8) {
@@ -112,7 +117,8 @@ __attribute__((target("avx2,fma"))) void magnitudes_avx2(int n, const float* a, 
 // The first position (0-based) of the largest |x(i) * y(i)| among count >= 1,
 // by the rule of ISAMAX; the product of two floats rounded to float is the
 // float product. Returns the magnitude found in big.
-__attribute__((target("avx2,fma"))) int first_largest_avx2(int count, const float* x, const float* y, float& big) {
+__attribute__((target("avx2,fma"))) int first_largest_avx2(int count, const float* x,
+                                                           const float* y, float& big) {
   const __m256 abs_mask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
   const float first = std::fabs(x[0] * y[0]);
   big = first;
@@ -121,7 +127,8 @@ __attribute__((target("avx2,fma"))) int first_largest_avx2(int count, const floa
   const int vec = count - count % 8;
   __m256 best = _mm256_set1_ps(first);
   for (int i = 0; i < vec; i += 8) {
-    const __m256 v = _mm256_and_ps(abs_mask, _mm256_mul_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(y + i)));
+    const __m256 v =
+        _mm256_and_ps(abs_mask, _mm256_mul_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(y + i)));
     best = _mm256_blendv_ps(best, v, _mm256_cmp_ps(v, best, _CMP_GT_OQ));
   }
   float lanes[8];
@@ -136,7 +143,8 @@ __attribute__((target("avx2,fma"))) int first_largest_avx2(int count, const floa
   big = m;
   const __m256 target = _mm256_set1_ps(m);
   for (int i = 0; i < vec; i += 8) {
-    const __m256 v = _mm256_and_ps(abs_mask, _mm256_mul_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(y + i)));
+    const __m256 v =
+        _mm256_and_ps(abs_mask, _mm256_mul_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(y + i)));
     const int hits = _mm256_movemask_ps(_mm256_cmp_ps(v, target, _CMP_EQ_OQ));
     if (hits != 0) return i + __builtin_ctz(unsigned(hits));
   }
@@ -146,8 +154,9 @@ __attribute__((target("avx2,fma"))) int first_largest_avx2(int count, const floa
 }
 
 template <int NQ>
-__attribute__((target("avx2,fma"))) void sweep_cols_avx2(int count, int width, const float* m, int ldm,
-                                                          const float* s, float* c, int ldc) {
+__attribute__((target("avx2,fma"))) void sweep_cols_avx2(int count, int width, const float* m,
+                                                         int ldm, const float* s, float* c,
+                                                         int ldc) {
   int r = 0;
   for (; r + 8 <= count; r += 8) {
     __m256d acc[NQ][2];
@@ -170,34 +179,40 @@ __attribute__((target("avx2,fma"))) void sweep_cols_avx2(int count, int width, c
       _mm_storeu_ps(c + ptrdiff_t(q) * ldc + r + 4, _mm256_cvtpd_ps(acc[q][1]));
     }
   }
-  for (int q = 0; q < NQ; ++q) sweep_rows_plain(r, count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
+  for (int q = 0; q < NQ; ++q)
+    sweep_rows_plain(r, count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
 }
 
-__attribute__((target("avx2,fma"))) void sweep_avx2(int count, int width, const float* m, int ldm, int ncol,
-                                                    const float* s, float* c, int ldc) {
+__attribute__((target("avx2,fma"))) void sweep_avx2(int count, int width, const float* m, int ldm,
+                                                    int ncol, const float* s, float* c, int ldc) {
   int q = 0;
-  for (; q + 4 <= ncol; q += 4) sweep_cols_avx2<4>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
-  for (; q < ncol; ++q) sweep_cols_avx2<1>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  for (; q + 4 <= ncol; q += 4)
+    sweep_cols_avx2<4>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  for (; q < ncol; ++q)
+    sweep_cols_avx2<1>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
 }
 
-__attribute__((target("avx2,fma"))) void residual_avx2(int n, const float* a, int lda, const float* b,
-                                                       const float* x, float* r) {
+__attribute__((target("avx2,fma"))) void residual_avx2(int n, const float* a, int lda,
+                                                       const float* b, const float* x, float* r) {
   const __m128 minus = _mm_set1_ps(-0.0f);
   int i = 0;
   for (; i + 16 <= n; i += 16) {
     __m256d acc[4];
-    for (int h = 0; h < 4; ++h) acc[h] = _mm256_cvtps_pd(_mm_xor_ps(minus, _mm_loadu_ps(b + i + 4 * h)));
+    for (int h = 0; h < 4; ++h)
+      acc[h] = _mm256_cvtps_pd(_mm_xor_ps(minus, _mm_loadu_ps(b + i + 4 * h)));
     for (int j = 0; j < n; ++j) {
       const float* col = a + ptrdiff_t(j) * lda + i;
       const __m256d xv = _mm256_set1_pd(x[j]);
-      for (int h = 0; h < 4; ++h) acc[h] = _mm256_fmadd_pd(_mm256_cvtps_pd(_mm_loadu_ps(col + 4 * h)), xv, acc[h]);
+      for (int h = 0; h < 4; ++h)
+        acc[h] = _mm256_fmadd_pd(_mm256_cvtps_pd(_mm_loadu_ps(col + 4 * h)), xv, acc[h]);
     }
     for (int h = 0; h < 4; ++h) _mm_storeu_ps(r + i + 4 * h, _mm256_cvtpd_ps(acc[h]));
   }
   for (; i + 4 <= n; i += 4) {
     __m256d acc = _mm256_cvtps_pd(_mm_xor_ps(minus, _mm_loadu_ps(b + i)));
     for (int j = 0; j < n; ++j)
-      acc = _mm256_fmadd_pd(_mm256_cvtps_pd(_mm_loadu_ps(a + ptrdiff_t(j) * lda + i)), _mm256_set1_pd(x[j]), acc);
+      acc = _mm256_fmadd_pd(_mm256_cvtps_pd(_mm_loadu_ps(a + ptrdiff_t(j) * lda + i)),
+                            _mm256_set1_pd(x[j]), acc);
     _mm_storeu_ps(r + i, _mm256_cvtpd_ps(acc));
   }
   residual_rows_plain(i, n, a, lda, b, x, r);
@@ -217,8 +232,8 @@ __attribute__((target("avx2,fma"))) void residual_avx2(int n, const float* a, in
 constexpr int kChunk = 256;
 
 template <int NQ, int W>
-__attribute__((target("avx512f"))) void sweep_cols_avx512(int vec, int width, const double* md, const float* s,
-                                                          float* c, int ldc) {
+__attribute__((target("avx512f"))) void sweep_cols_avx512(int vec, int width, const double* md,
+                                                          const float* s, float* c, int ldc) {
   const int w = W > 0 ? W : width;
   int r = 0;
   for (; r + 16 <= vec; r += 16) {
@@ -246,31 +261,36 @@ __attribute__((target("avx512f"))) void sweep_cols_avx512(int vec, int width, co
     for (int q = 0; q < NQ; ++q) acc[q] = cvt_up(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r));
     for (int p = 0; p < w; ++p) {
       const __m512d m0 = _mm512_load_pd(md + p * kChunk + r);
-      for (int q = 0; q < NQ; ++q) acc[q] = _mm512_fmadd_pd(_mm512_set1_pd(s[8 * q + p]), m0, acc[q]);
+      for (int q = 0; q < NQ; ++q)
+        acc[q] = _mm512_fmadd_pd(_mm512_set1_pd(s[8 * q + p]), m0, acc[q]);
     }
     for (int q = 0; q < NQ; ++q) _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r, cvt_down(acc[q]));
   }
 }
 
 template <int W>
-__attribute__((target("avx512f"))) void sweep_chunk_avx512(int vec, int width, const double* md, int ncol,
-                                                           const float* s, float* c, int ldc) {
+__attribute__((target("avx512f"))) void sweep_chunk_avx512(int vec, int width, const double* md,
+                                                           int ncol, const float* s, float* c,
+                                                           int ldc) {
   int q = 0;
-  for (; q + 4 <= ncol; q += 4) sweep_cols_avx512<4, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
-  for (; q < ncol; ++q) sweep_cols_avx512<1, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  for (; q + 4 <= ncol; q += 4)
+    sweep_cols_avx512<4, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  for (; q < ncol; ++q)
+    sweep_cols_avx512<1, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
 }
 
 // The rows in chunks that stay in the first-level cache, the chunk's
 // multipliers widened to double once for all columns.
-__attribute__((target("avx512f"))) void sweep_avx512(int count, int width, const float* m, int ldm, int ncol,
-                                                     const float* s, float* c, int ldc) {
+__attribute__((target("avx512f"))) void sweep_avx512(int count, int width, const float* m, int ldm,
+                                                     int ncol, const float* s, float* c, int ldc) {
   alignas(64) double md[8 * kChunk];
   for (int r0 = 0; r0 < count; r0 += kChunk) {
     const int rows = std::min(kChunk, count - r0);
     const int vec = rows - rows % 8;
     for (int p = 0; p < width; ++p)
       for (int r = 0; r < vec; r += 8)
-        _mm512_store_pd(md + p * kChunk + r, cvt_up(_mm256_loadu_ps(m + ptrdiff_t(p) * ldm + r0 + r)));
+        _mm512_store_pd(md + p * kChunk + r,
+                        cvt_up(_mm256_loadu_ps(m + ptrdiff_t(p) * ldm + r0 + r)));
     if (width == 8) {
       sweep_chunk_avx512<8>(vec, width, md, ncol, s, c + r0, ldc);
     } else {
@@ -281,24 +301,27 @@ __attribute__((target("avx512f"))) void sweep_avx512(int count, int width, const
   }
 }
 
-__attribute__((target("avx512f"))) void residual_avx512(int n, const float* a, int lda, const float* b,
-                                                        const float* x, float* r) {
+__attribute__((target("avx512f"))) void residual_avx512(int n, const float* a, int lda,
+                                                        const float* b, const float* x, float* r) {
   const __m256 minus = _mm256_set1_ps(-0.0f);
   int i = 0;
   for (; i + 32 <= n; i += 32) {
     __m512d acc[4];
-    for (int h = 0; h < 4; ++h) acc[h] = cvt_up(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i + 8 * h)));
+    for (int h = 0; h < 4; ++h)
+      acc[h] = cvt_up(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i + 8 * h)));
     for (int j = 0; j < n; ++j) {
       const float* col = a + ptrdiff_t(j) * lda + i;
       const __m512d xv = _mm512_set1_pd(x[j]);
-      for (int h = 0; h < 4; ++h) acc[h] = _mm512_fmadd_pd(cvt_up(_mm256_loadu_ps(col + 8 * h)), xv, acc[h]);
+      for (int h = 0; h < 4; ++h)
+        acc[h] = _mm512_fmadd_pd(cvt_up(_mm256_loadu_ps(col + 8 * h)), xv, acc[h]);
     }
     for (int h = 0; h < 4; ++h) _mm256_storeu_ps(r + i + 8 * h, cvt_down(acc[h]));
   }
   for (; i + 8 <= n; i += 8) {
     __m512d acc = cvt_up(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i)));
     for (int j = 0; j < n; ++j)
-      acc = _mm512_fmadd_pd(cvt_up(_mm256_loadu_ps(a + ptrdiff_t(j) * lda + i)), _mm512_set1_pd(x[j]), acc);
+      acc = _mm512_fmadd_pd(cvt_up(_mm256_loadu_ps(a + ptrdiff_t(j) * lda + i)),
+                            _mm512_set1_pd(x[j]), acc);
     _mm256_storeu_ps(r + i, cvt_down(acc));
   }
   residual_rows_plain(i, n, a, lda, b, x, r);
@@ -346,7 +369,8 @@ int first_largest_product(int n, const float* x, const float* y) {
   return imax;
 }
 
-void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c, int ldc) {
+void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
+                 int ldc) {
   if (count <= 0 || ncol <= 0) return;
   const int level = vector_level();
   if (level >= kAvx512) return sweep_avx512(count, width, m, ldm, ncol, s, c, ldc);

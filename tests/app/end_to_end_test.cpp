@@ -1,9 +1,8 @@
 // Runs the built program in a temporary directory with prepared standard input
 // and checks what it leaves: standard output, standard error, exit status and
 // the bytes of rezult.txt.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -73,8 +72,8 @@ class Program : public ::testing::Test {
       dup2(out, 1);
       dup2(err, 2);
       if (unprivileged && geteuid() == 0) {
-        execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", VORTEX_BINARY,
-              static_cast<char*>(nullptr));
+        execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+              VORTEX_BINARY, static_cast<char*>(nullptr));
       } else {
         execl(VORTEX_BINARY, "vortex", static_cast<char*>(nullptr));
       }
@@ -136,8 +135,10 @@ TEST_P(ReferenceRun, MatchesTheIndependentRunByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ReferenceRun,
-                         ::testing::Values(ReferenceCase{"n10-v20", "10\n20\n"}, ReferenceCase{"n93-v20", "93\n20\n"},
-                                           ReferenceCase{"n5.7-v-7", "5.7\n-7\n"}, ReferenceCase{"n0", "0\n20\n"}),
+                         ::testing::Values(ReferenceCase{"n10-v20", "10\n20\n"},
+                                           ReferenceCase{"n93-v20", "93\n20\n"},
+                                           ReferenceCase{"n5.7-v-7", "5.7\n-7\n"},
+                                           ReferenceCase{"n0", "0\n20\n"}),
                          [](const auto& info) {
                            std::string n = info.param.name;
                            for (char& ch : n)
@@ -185,7 +186,8 @@ TEST_F(Program, TwoHundredAndTwoVorticesStopAtTheBoundsCheckLeavingTheFileAsItWa
   Outcome r = run("202\n20\n");
   EXPECT_EQ(r.status, 161);
   EXPECT_EQ(r.out, kPrompts);
-  EXPECT_EQ(r.first_err_line(), "forrtl: severe (161): Program Exception - array bounds exceeded\r");
+  EXPECT_EQ(r.first_err_line(),
+            "forrtl: severe (161): Program Exception - array bounds exceeded\r");
   EXPECT_NE(r.err.find("PROFIL"), std::string::npos);
   EXPECT_NE(r.err.find("VORTEX"), std::string::npos);
   EXPECT_EQ(r.results, "earlier contents\r\n");
@@ -194,9 +196,10 @@ TEST_F(Program, TwoHundredAndTwoVorticesStopAtTheBoundsCheckLeavingTheFileAsItWa
 TEST_F(Program, NegativeCountStopsAtTheSolversOrderCheck) {
   Outcome r = run("-3\n20\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, std::string(kPrompts) +
-                       "\n *** TERMINAL ERROR 1 from LSARG.  The number of equations must be positive\n"
-                       " ***          while N = -3 is given.\n");
+  EXPECT_EQ(r.out,
+            std::string(kPrompts) +
+                "\n *** TERMINAL ERROR 1 from LSARG.  The number of equations must be positive\n"
+                " ***          while N = -3 is given.\n");
   EXPECT_TRUE(r.has_results);
   EXPECT_EQ(r.results, "");
 }
@@ -222,8 +225,9 @@ TEST_F(Program, LongerEarlierResultsAreCutToThisRun) {
 // Free-form input: every form below reads 10 vortices and a velocity of 20.
 TEST_F(Program, FreeFormInputFormsReadTheSameNumbers) {
   const std::string expected = reference("n10-v20", "rezult.txt");
-  for (const char* input : {"\n\n   \n10\n\n20\n", "10 25\n20\n", "10,25\n20\n", "\t10\t/\n2*20\n", "3*10\n20\n",
-                            "1d1\n2.0E1\n", "1.0Q1\n+20\n", "1e1 junk\n0.2d+2\n", "10\r\n20\r\n"}) {
+  for (const char* input :
+       {"\n\n   \n10\n\n20\n", "10 25\n20\n", "10,25\n20\n", "\t10\t/\n2*20\n", "3*10\n20\n",
+        "1d1\n2.0E1\n", "1.0Q1\n+20\n", "1e1 junk\n0.2d+2\n", "10\r\n20\r\n"}) {
     SCOPED_TRACE(input);
     Outcome r = run(input);
     EXPECT_EQ(r.status, 0);
@@ -248,12 +252,17 @@ TEST_F(Program, BadInputEndsWithTheRunTimeError) {
     const char* line;
   };
   for (const Case& c : {
-           Case{"ten\n20\n", 64, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
-           Case{"10\ninf\n", 64, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
-           Case{"1e39\n20\n", 64, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
-           Case{"'10'\n20\n", 59, "forrtl: severe (59): list-directed I/O syntax error, unit -4, file CONIN$\r"},
+           Case{"ten\n20\n", 64,
+                "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
+           Case{"10\ninf\n", 64,
+                "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
+           Case{"1e39\n20\n", 64,
+                "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r"},
+           Case{"'10'\n20\n", 59,
+                "forrtl: severe (59): list-directed I/O syntax error, unit -4, file CONIN$\r"},
            Case{"", 24, "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\r"},
-           Case{"\n\n10\n", 24, "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\r"},
+           Case{"\n\n10\n", 24,
+                "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\r"},
        }) {
     SCOPED_TRACE(c.input);
     Outcome r = run(c.input);
@@ -266,11 +275,13 @@ TEST_F(Program, BadInputEndsWithTheRunTimeError) {
 
 TEST_F(Program, UnopenableResultsFileStopsBeforeTheFirstPrompt) {
   spit(results_path(), "kept\r\n");
-  fs::permissions(results_path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(results_path(),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   Outcome r = run("10\n20\n", /*unprivileged=*/true);
   EXPECT_EQ(r.status, 9);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.first_err_line(), "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r");
+  EXPECT_EQ(r.first_err_line(),
+            "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r");
   EXPECT_EQ(r.results, "kept\r\n");
 
   fs::remove(results_path());

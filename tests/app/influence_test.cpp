@@ -1,8 +1,8 @@
+#include "app/influence.hpp"
+
 #include <gtest/gtest.h>
 
 #include <memory>
-
-#include "app/influence.hpp"
 
 namespace {
 
@@ -13,7 +13,9 @@ struct System {
   void fill(float nvort, float vinf = 20.0f) { MATRICA(*xv, nvort, *a, *rhs, 0.0f, vinf); }
 };
 
-float coefficient(float xc, float xv) { return float((1.0 / (double(xc) - double(xv))) / double(6.28f)); }
+float coefficient(float xc, float xv) {
+  return float((1.0 / (double(xc) - double(xv))) / double(6.28f));
+}
 
 TEST(Matrica, OneVortex) {
   System s;

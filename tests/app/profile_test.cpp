@@ -1,3 +1,5 @@
+#include "app/profile.hpp"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -5,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/profile.hpp"
 #include "io/terminate.hpp"
 
 namespace {
@@ -29,7 +30,8 @@ int passes(float nvort) {
 
 TEST(Profil, SomeWholeCountsMakeOnePassFewer) {
   for (int n = 1; n <= 201; ++n) {
-    const bool short_count = n == 93 || n == 99 || n == 105 || n == 117 || n == 123 || n == 186 || n == 198;
+    const bool short_count =
+        n == 93 || n == 99 || n == 105 || n == 117 || n == 123 || n == 186 || n == 198;
     EXPECT_EQ(passes(float(n)), short_count ? n - 1 : n) << "NVORT = " << n;
   }
   EXPECT_EQ(passes(5.5f), 5);
@@ -43,7 +45,7 @@ TEST(Profil, TenPointsFollowTheThreePiecesOfTheCamberLine) {
   PROFIL(10.0f, *p.rhs, *p.y, 0.0f, 20.0f);
   RealArray& y = *p.y;
   EXPECT_EQ(y(1), float(std::sqrt(double(0.1f)) * 0.25));  // nose
-  EXPECT_EQ(y(2), 0.1f);                                    // 0.2 as summed is not below 0.2
+  EXPECT_EQ(y(2), 0.1f);                                   // 0.2 as summed is not below 0.2
   EXPECT_EQ(y(5), 0.1f);
   // The sixth running sum is exactly 0.6f and takes the falling line.
   EXPECT_EQ(std::bit_cast<std::uint32_t>(y(6)), std::bit_cast<std::uint32_t>(0.099999994f));

@@ -1,14 +1,15 @@
-#include <gtest/gtest.h>
-
-#include "capture.hpp"
 #include "io/list_input.hpp"
-#include "io/terminate.hpp"
-#include "io/units.hpp"
+
+#include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <vector>
+
+#include "capture.hpp"
+#include "io/terminate.hpp"
+#include "io/units.hpp"
 
 namespace {
 
@@ -129,9 +130,28 @@ TEST(ReadReal, ReadsAMantissaWithoutDigitsAsZeroAndAMissingExponentAsZero) {
 }
 
 TEST(ReadReal, RejectsWordsMalformedNumbersAndValuesBeyondTheFloatRange) {
-  for (const char* text : {"abc", "inf", "-inf", "nan", "Infinity", "e5", "D", "1.2.3", "1e5x", "1e2.5", "1+5",
-                           "++1", "0x10", "1e39", "-1e39", "3.40282357e38", "1e99999999999999999999999",
-                           "2*abc", "2**3", "*5", "1.5*3", "x*3"})
+  for (const char* text : {"abc",
+                           "inf",
+                           "-inf",
+                           "nan",
+                           "Infinity",
+                           "e5",
+                           "D",
+                           "1.2.3",
+                           "1e5x",
+                           "1e2.5",
+                           "1+5",
+                           "++1",
+                           "0x10",
+                           "1e39",
+                           "-1e39",
+                           "3.40282357e38",
+                           "1e99999999999999999999999",
+                           "2*abc",
+                           "2**3",
+                           "*5",
+                           "1.5*3",
+                           "x*3"})
     EXPECT_EQ(error_of(std::string(text) + "\n"), 64) << text;
   const Reading r = read_statements("word\n");
   EXPECT_EQ(r.message, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r\n");
@@ -141,7 +161,8 @@ TEST(ReadReal, RejectsQuotesAndParenthesesWhereANumberIsExpected) {
   for (const char* text : {"(1.0,2.0)", "(", ")", "'5'", "\"5\"", "2*(1)", "2*'x'", "0*5", "00*"})
     EXPECT_EQ(error_of(std::string(text) + "\n"), 59) << text;
   const Reading r = read_statements("'text'\n");
-  EXPECT_EQ(r.message, "forrtl: severe (59): list-directed I/O syntax error, unit -4, file CONIN$\r\n");
+  EXPECT_EQ(r.message,
+            "forrtl: severe (59): list-directed I/O syntax error, unit -4, file CONIN$\r\n");
 }
 
 TEST(ReadReal, EndsTheRunAtTheEndOfTheInputBeforeAValue) {

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "io/record.hpp"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>

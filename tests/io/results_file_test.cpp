@@ -1,14 +1,14 @@
-#include <gtest/gtest.h>
-
-#include "capture.hpp"
 #include "io/results_file.hpp"
-#include "io/terminate.hpp"
-#include "io/units.hpp"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
+
+#include "capture.hpp"
+#include "io/terminate.hpp"
+#include "io/units.hpp"
 
 namespace {
 
@@ -101,10 +101,12 @@ TEST_F(ResultsFile, ADirectoryInThePlaceOfTheFileIsAnOpenFailure) {
 
 TEST_F(ResultsFile, AFileThatCannotBeWrittenIsAPermissionError) {
   write_bytes("rezult.txt", "read only\r\n");
-  fs::permissions("rezult.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions("rezult.txt",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   if (::geteuid() != 0) {
     EXPECT_EQ(stop_status(io::results_open), 9);
-    EXPECT_EQ(message, "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r\n");
+    EXPECT_EQ(message,
+              "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r\n");
   } else {
     // Permission bits do not stop the superuser: open as an unprivileged user
     // in a child process, whose status is the stop's.

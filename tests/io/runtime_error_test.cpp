@@ -1,12 +1,12 @@
+#include "io/runtime_error.hpp"
+
+#include <errno.h>
 #include <gtest/gtest.h>
 
 #include "capture.hpp"
 #include "io/call_trace.hpp"
-#include "io/runtime_error.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
-
-#include <errno.h>
 
 namespace {
 
@@ -20,8 +20,8 @@ std::string image() { return padded(std::string(program_invocation_short_name).s
 
 std::string row(const char* routine, int line) {
   std::string l = std::to_string(line);
-  return image() + "  00000000  " + padded(routine, 17) + "  " + std::string(10 - l.size(), ' ') + l +
-         "  runtime_error_test.cpp\r\n";
+  return image() + "  00000000  " + padded(routine, 17) + "  " + std::string(10 - l.size(), ' ') +
+         l + "  runtime_error_test.cpp\r\n";
 }
 
 const std::string kHeader =
@@ -53,8 +53,9 @@ TEST(SevereError, WritesTheMessageLineAndATracebackInnermostFirstThenStops) {
     status = stop.status;
   }
   EXPECT_EQ(status, 161);
-  EXPECT_EQ(err.text(), "forrtl: severe (161): Program Exception - array bounds exceeded\r\n" + kHeader +
-                            row("COORD", line_coord) + row("MATRICA", line_matrica) + row("VORTEX", line_main));
+  EXPECT_EQ(err.text(), "forrtl: severe (161): Program Exception - array bounds exceeded\r\n" +
+                            kHeader + row("COORD", line_coord) + row("MATRICA", line_matrica) +
+                            row("VORTEX", line_main));
   EXPECT_TRUE(io::active_calls().empty());  // the scopes ended as the stop unwound them
 }
 
@@ -72,7 +73,9 @@ TEST(SevereError, FillsTheUnitAndTheFileAndClosesEveryFile) {
   }
   EXPECT_EQ(status, 9);
   EXPECT_EQ(closed, 1);
-  EXPECT_EQ(err.text(), "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r\n" + kHeader);
+  EXPECT_EQ(err.text(),
+            "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r\n" +
+                kHeader);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
-#include <gtest/gtest.h>
-
-#include "io/real_to_int.hpp"
-#include "io/terminate.hpp"
 #include "io/units.hpp"
+
+#include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <limits>
+
+#include "io/real_to_int.hpp"
+#include "io/terminate.hpp"
 
 namespace {
 

@@ -56,7 +56,8 @@ class Accuracy : public SolverTest {
     double diff = 0.0;
     for (int j = 0; j < n; ++j) {
       double s = 0.0;
-      for (int i = 0; i < n; ++i) s += std::fabs(a[std::size_t(j) * n + i] - rebuilt[std::size_t(j) * n + i]);
+      for (int i = 0; i < n; ++i)
+        s += std::fabs(a[std::size_t(j) * n + i] - rebuilt[std::size_t(j) * n + i]);
       diff = std::max(diff, s);
     }
     r.factor = diff / (n * anorm * kEps);

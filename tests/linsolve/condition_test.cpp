@@ -73,8 +73,9 @@ TEST_F(Condition, HilbertEightIsAlgorithmicallySingular) {
   EXPECT_EQ(code_, 1);
   // Printed at the pop of level 2, with the estimate.
   E1POP("CALLER ");
-  EXPECT_TRUE(printed("WARNING ERROR 1 from CALLER.  The matrix is algorithmically singular.  An estimate of "
-                      "the reciprocal of its L1 condition number is RCOND = "));
+  EXPECT_TRUE(printed(
+      "WARNING ERROR 1 from CALLER.  The matrix is algorithmically singular.  An estimate of "
+      "the reciprocal of its L1 condition number is RCOND = "));
   EXPECT_TRUE(printed("E-10.") || printed("E-11."));
 }
 
@@ -94,10 +95,12 @@ TEST_F(Condition, ArgumentChecksInOrder) {
   const Case cases[] = {
       {0, 1, 1, 1, "The order of the matrix must be positive while N = 0 is given."},
       {2, 1, 1, 2,
-       "The order of the matrix must be less than or equal to its leading dimension while N = 2 and LDA = 1 "
+       "The order of the matrix must be less than or equal to its leading dimension while N = 2 "
+       "and LDA = 1 "
        "are given."},
       {2, 2, 1, 3,
-       "The order of the matrix must be less than or equal to its leading dimension while N = 2 and LDFAC = "
+       "The order of the matrix must be less than or equal to its leading dimension while N = 2 "
+       "and LDFAC = "
        "1 are given."},
   };
   for (const Case& c : cases) {
@@ -108,7 +111,8 @@ TEST_F(Condition, ArgumentChecksInOrder) {
     float rcond = 7.0f;
     EXPECT_THROW(L2CRG(c.n, a.data(), c.lda, fac.data(), c.ldfac, pivot.data(), rcond, work.data()),
                  io::RunStopped);
-    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from L2CRG.  " + c.text)) << c.text;
+    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from L2CRG.  " + c.text))
+        << c.text;
     EXPECT_EQ(rcond, 7.0f);
     EXPECT_EQ(fac, std::vector<float>(4, 7.0f));
   }
@@ -131,17 +135,20 @@ TEST_F(Condition, NormArgumentErrors) {
   float norm = 5.0f;
   enter_library();
   EXPECT_THROW(NR1RR(3, 1, a.data(), 2, norm), io::RunStopped);
-  EXPECT_TRUE(printed("The number of rows of the input matrix must be less than or equal to the leading "
-                      "dimension while NRA = 3 and LDA = 2 are given."));
+  EXPECT_TRUE(
+      printed("The number of rows of the input matrix must be less than or equal to the leading "
+              "dimension while NRA = 3 and LDA = 2 are given."));
   // Both counts bad: both recorded, code 3 stands, NORM1 untouched.
   errstack::reset();
   clear_console();
   enter_library();
   EXPECT_THROW(NR1RR(0, -1, a.data(), 2, norm), io::RunStopped);
-  EXPECT_TRUE(printed("TERMINAL ERROR 2 from NR1RR.  The number of rows of the input matrix must be greater "
-                      "than zero while NRA = 0 is given."));
-  EXPECT_TRUE(printed("TERMINAL ERROR 3 from NR1RR.  The number of columns of the input matrix must be "
-                      "greater than zero while NCA = -1 is given."));
+  EXPECT_TRUE(printed(
+      "TERMINAL ERROR 2 from NR1RR.  The number of rows of the input matrix must be greater "
+      "than zero while NRA = 0 is given."));
+  EXPECT_TRUE(
+      printed("TERMINAL ERROR 3 from NR1RR.  The number of columns of the input matrix must be "
+              "greater than zero while NCA = -1 is given."));
   EXPECT_EQ(norm, 5.0f);
 }
 

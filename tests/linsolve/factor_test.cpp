@@ -110,7 +110,8 @@ TEST_F(Factor, ThreeByThreeKeepsMultipliersWhereTheyWereStored) {
   EXPECT_EQ(factor(3, by_rows(3, {2, 1, 1, 4, 3, 3, 8, 7, 9}), f), 0);
   EXPECT_EQ(f.pivot, (std::vector<int>{1, 3, 3}));
   EXPECT_EQ(f.scale, (std::vector<float>{0.5f, float(1.0 / 9), 0.25f}));
-  const std::vector<float> want = by_rows(3, {2, 1, 1, -2, 3, 5, -4, float(-1.0 / 3), float(-2.0 / 3)});
+  const std::vector<float> want =
+      by_rows(3, {2, 1, 1, -2, 3, 5, -4, float(-1.0 / 3), float(-2.0 / 3)});
   for (int i = 0; i < 8; ++i) EXPECT_EQ(f.fac[i], want[i]) << i;
   // -2/3 comes out of a rounding tie: accept the nearest float or the one beside it.
   EXPECT_TRUE(f.fac[8] == want[8] || bits(f.fac[8]) == 0xBF2AAAACu) << f.fac[8];
@@ -125,7 +126,8 @@ void expect_same_factors(int n, const Factors& got, const Factors& want, double 
   double worst = 0.0;
   for (std::size_t k = 0; k < got.fac.size(); ++k) {
     // An entry formed from zeros only must come out exactly.
-    const double unit = want.size[k] > 0.0 ? std::ldexp(1.0, std::ilogb(want.size[k]) - 23) : 0x1p-149;
+    const double unit =
+        want.size[k] > 0.0 ? std::ldexp(1.0, std::ilogb(want.size[k]) - 23) : 0x1p-149;
     worst = std::max(worst, std::fabs(double(got.fac[k]) - want.fac[k]) / unit);
   }
   EXPECT_LE(worst, tolerance) << "order " << n;
@@ -193,8 +195,9 @@ TEST_F(Factor, SingularStopsTheRunAtLevelTwo) {
   std::vector<int> pivot(3);
   const std::vector<float> a(9, 1.0f);
   EXPECT_THROW(L2TRG(3, a.data(), 3, fac.data(), 3, pivot.data(), scale.data()), io::RunStopped);
-  EXPECT_TRUE(printed("The input matrix is singular.  Some of the diagonal elements of the upper "
-                           "triangular matrix U of the LU factorization are close to zero."));
+  EXPECT_TRUE(
+      printed("The input matrix is singular.  Some of the diagonal elements of the upper "
+              "triangular matrix U of the LU factorization are close to zero."));
 }
 
 TEST_F(Factor, SmallestNormalIsTooSmallAsPivotButNotAsRowScale) {
@@ -236,10 +239,12 @@ TEST_F(Factor, ArgumentChecksInOrderTouchNothing) {
       {0, 3, 3, 1, "The order of the matrix must be positive while N = 0 is given."},
       {-4, 3, 3, 1, "The order of the matrix must be positive while N = -4 is given."},
       {3, 2, 2, 2,
-       "The order of the matrix must be less than or equal to its leading dimension while N = 3 and "
+       "The order of the matrix must be less than or equal to its leading dimension while N = 3 "
+       "and "
        "LDA = 2 are given."},
       {3, 3, 2, 3,
-       "The order of the matrix must be less than or equal to its leading dimension while N = 3 and "
+       "The order of the matrix must be less than or equal to its leading dimension while N = 3 "
+       "and "
        "LDFAC = 2 are given."},
   };
   for (const Case& c : cases) {
@@ -251,7 +256,8 @@ TEST_F(Factor, ArgumentChecksInOrderTouchNothing) {
     EXPECT_THROW(L2TRG(c.n, a.data(), c.lda, fac.data(), c.ldfac, pivot.data(), scale.data()),
                  io::RunStopped);
     // One message only: the first failing check.
-    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from L2TRG.  " + c.text)) << c.text;
+    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from L2TRG.  " + c.text))
+        << c.text;
     EXPECT_EQ(console().find("ERROR"), console().rfind("ERROR"));
     EXPECT_EQ(fac, std::vector<float>(9, -1.0f));
     EXPECT_EQ(pivot, std::vector<int>(3, -1));

@@ -130,7 +130,8 @@ TEST(Kernels, SingleVectorKernelsStepByTheIncrement) {
 }
 
 TEST(Kernels, SaxpyWithZeroFactorDoesNoArithmetic) {
-  const float x[2] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+  const float x[2] = {std::numeric_limits<float>::infinity(),
+                      std::numeric_limits<float>::quiet_NaN()};
   float y[2] = {-0.0f, 1.0f};
   SAXPY(2, 0.0f, x, 1, y, 1);
   EXPECT_TRUE(std::signbit(y[0]));

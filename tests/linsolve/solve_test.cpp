@@ -24,8 +24,8 @@ std::vector<float> triangle_matrix(int n) {
 }
 
 // The solution of the triangular system in double, for comparison.
-std::vector<double> triangle_solve(int n, const std::vector<float>& a, const std::vector<float>& b, bool upper,
-                                   bool transposed, bool unit) {
+std::vector<double> triangle_solve(int n, const std::vector<float>& a, const std::vector<float>& b,
+                                   bool upper, bool transposed, bool unit) {
   std::vector<float> t(std::size_t(n) * n, 0.0f);
   for (int j = 0; j < n; ++j)
     for (int i = 0; i < n; ++i) {
@@ -72,9 +72,11 @@ TEST_F(Solve, TriangularArgumentChecks) {
   const Case cases[] = {
       {'U', 'N', 'N', -1, 2, 1, 1, "N must be greater than or equal to zero while -1 is given."},
       {'U', 'N', 'N', 0, 0, 1, 2,
-       "LDA must be greater than or equal to N and greater than zero while LDA = 0 and N = 0 are given."},
+       "LDA must be greater than or equal to N and greater than zero while LDA = 0 and N = 0 are "
+       "given."},
       {'U', 'N', 'N', 2, 1, 1, 2,
-       "LDA must be greater than or equal to N and greater than zero while LDA = 1 and N = 2 are given."},
+       "LDA must be greater than or equal to N and greater than zero while LDA = 1 and N = 2 are "
+       "given."},
       {'U', 'N', 'N', 2, 2, 0, 3, "INCX must not be equal to zero while 0 is given."},
       {'X', 'Q', 'N', 2, 2, 1, 4, "TRANS must be set equal to N or T or C while Q is given."},
       {'X', 'N', 'N', 2, 2, 1, 5, "UPLO must be set equal to U or L while X is given."},
@@ -84,7 +86,8 @@ TEST_F(Solve, TriangularArgumentChecks) {
     errstack::reset();
     clear_console();
     EXPECT_THROW(STRSV(c.uplo, c.trans, c.diag, c.n, a, c.lda, x, c.incx), io::RunStopped);
-    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from STRSV.  " + c.text)) << c.text;
+    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from STRSV.  " + c.text))
+        << c.text;
     EXPECT_EQ(x[0], 3.0f);
   }
 }
@@ -109,8 +112,10 @@ TEST_F(Solve, FactorSolveBothPaths) {
     std::vector<float> x(n);
     LFSRG(n, fac.data(), n, pivot.data(), b.data(), ipath, x.data());
     EXPECT_EQ(N1RCD(1), 0);
-    const std::vector<double> want = linsolve_test::solve_double(n, a, {b.begin(), b.end()}, ipath == 2);
-    for (int i = 0; i < n; ++i) EXPECT_NEAR(x[i], want[i], 1e-4 * (1 + std::fabs(want[i]))) << ipath;
+    const std::vector<double> want =
+        linsolve_test::solve_double(n, a, {b.begin(), b.end()}, ipath == 2);
+    for (int i = 0; i < n; ++i)
+      EXPECT_NEAR(x[i], want[i], 1e-4 * (1 + std::fabs(want[i]))) << ipath;
     // In place, as the refinement calls it.
     std::vector<float> y = b;
     LFSRG(n, fac.data(), n, pivot.data(), y.data(), ipath, y.data());
@@ -127,7 +132,8 @@ TEST_F(Solve, FactorSolveRefusesTinyDiagonalAndBadPath) {
     clear_console();
     float x[2] = {0, 0};
     EXPECT_THROW(LFSRG(2, fac, 2, pivot, b, ipath, x), io::RunStopped);
-    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(ipath + 2) + " from LFSRG.  The input matrix is singular."));
+    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(ipath + 2) +
+                        " from LFSRG.  The input matrix is singular."));
     EXPECT_EQ(x[0], 3.0f);  // the copy of B was made
   }
   // 2^-125 is not too small.
@@ -141,7 +147,8 @@ TEST_F(Solve, FactorSolveRefusesTinyDiagonalAndBadPath) {
   clear_console();
   float y[2] = {0, 0};
   EXPECT_THROW(LFSRG(2, fac2, 2, pivot, b, 3, y), io::RunStopped);
-  EXPECT_TRUE(printed("TERMINAL ERROR 5 from LFSRG.  IPATH must be either 1 or 2 while a value of 3 is given."));
+  EXPECT_TRUE(printed(
+      "TERMINAL ERROR 5 from LFSRG.  IPATH must be either 1 or 2 while a value of 3 is given."));
   EXPECT_EQ(y[0], 3.0f);
   EXPECT_EQ(y[1], 4.0f);
 }
@@ -216,10 +223,12 @@ TEST_F(Solve, RefinementArgumentChecks) {
   const Case cases[] = {
       {0, 2, 2, 1, 1, "The number of equations must be positive while N = 0 is given."},
       {2, 1, 2, 1, 2,
-       "The order of the matrix must be less than or equal to its leading dimension while N = 2 and LDA = 1 "
+       "The order of the matrix must be less than or equal to its leading dimension while N = 2 "
+       "and LDA = 1 "
        "are given."},
       {2, 2, 1, 1, 3,
-       "The order of the matrix must be less than or equal to its leading dimension while N = 2 and LDFAC = "
+       "The order of the matrix must be less than or equal to its leading dimension while N = 2 "
+       "and LDFAC = "
        "1 are given."},
       {2, 2, 2, 0, 4, "IPATH must be either 1 or 2 while a value of 0 is given."},
   };
@@ -231,7 +240,8 @@ TEST_F(Solve, RefinementArgumentChecks) {
     clear_console();
     float x[2] = {9, 9}, r[2];
     EXPECT_THROW(LFIRG(c.n, a, c.lda, a, c.ldfac, pivot, b, c.ipath, x, r), io::RunStopped);
-    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from LFIRG.  " + c.text)) << c.text;
+    EXPECT_TRUE(printed("TERMINAL ERROR " + std::to_string(c.code) + " from LFIRG.  " + c.text))
+        << c.text;
     EXPECT_EQ(x[0], 9.0f);
   }
 }

@@ -50,7 +50,8 @@ class SolverTest : public ::testing::Test {
     std::rewind(console_);
     std::string text;
     char buf[512];
-    for (std::size_t got; (got = std::fread(buf, 1, sizeof buf, console_)) > 0;) text.append(buf, got);
+    for (std::size_t got; (got = std::fread(buf, 1, sizeof buf, console_)) > 0;)
+      text.append(buf, got);
     std::fseek(console_, 0, SEEK_END);
     return text;
   }
@@ -62,7 +63,9 @@ class SolverTest : public ::testing::Test {
   }
 
   // Whether the console shows text, ignoring how the message box broke its lines.
-  bool printed(std::string_view text) { return flat(console()).find(flat(text)) != std::string::npos; }
+  bool printed(std::string_view text) {
+    return flat(console()).find(flat(text)) != std::string::npos;
+  }
 
   static std::string flat(std::string_view s) {
     std::string out;
@@ -119,7 +122,8 @@ inline std::vector<float> graded(int n, unsigned seed) {
     for (int i = 1; i <= n; ++i) {
       const double t = n > 1 ? 4.0 / (n - 1) : 0.0;
       a[std::size_t(j - 1) * n + (i - 1)] =
-          float(a[std::size_t(j - 1) * n + (i - 1)] * std::pow(10.0, -t * (i - 1)) * std::pow(10.0, -t * (n - j)));
+          float(a[std::size_t(j - 1) * n + (i - 1)] * std::pow(10.0, -t * (i - 1)) *
+                std::pow(10.0, -t * (n - j)));
     }
   return a;
 }
@@ -131,7 +135,8 @@ class DoubleLU {
   DoubleLU(int n, const std::vector<float>& a, bool transposed = false)
       : n_(n), m_(std::size_t(n) * n), perm_(n) {
     for (int j = 0; j < n; ++j)
-      for (int i = 0; i < n; ++i) e(i, j) = transposed ? a[std::size_t(i) * n + j] : a[std::size_t(j) * n + i];
+      for (int i = 0; i < n; ++i)
+        e(i, j) = transposed ? a[std::size_t(i) * n + j] : a[std::size_t(j) * n + i];
     for (int k = 0; k < n; ++k) {
       int p = k;
       for (int i = k + 1; i < n; ++i)

@@ -22,7 +22,8 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 // Equal bits, or both NaN (a NaN's payload may come from either operand).
-void expect_same_bits(const std::vector<float>& got, const std::vector<float>& want, const char* what, int n) {
+void expect_same_bits(const std::vector<float>& got, const std::vector<float>& want,
+                      const char* what, int n) {
   ASSERT_EQ(got.size(), want.size());
   for (std::size_t k = 0; k < got.size(); ++k) {
     if (std::isnan(got[k]) && std::isnan(want[k])) continue;
@@ -97,7 +98,8 @@ TEST_F(VectorPaths, FactorsAgreeThroughTooSmallPivotsAndSpecialValues) {
 TEST_F(VectorPaths, SolutionsAreBitIdenticalToThePlainForm) {
   for (int n : {1, 7, 17, 50, 201}) {
     for (int ipath : {1, 2}) {
-      const std::vector<float> a = n % 2 ? linsolve_test::random_matrix(n, 3u + n) : linsolve_test::influence(n);
+      const std::vector<float> a =
+          n % 2 ? linsolve_test::random_matrix(n, 3u + n) : linsolve_test::influence(n);
       const std::vector<float> b = linsolve_test::random_vector(n, 11u + n);
       std::vector<float> plain(n), x(n);
       linsolve::state().vector_limit = linsolve::kPortable;
@@ -139,7 +141,8 @@ TEST_F(VectorPaths, PivotSearchFollowsTheProductKernel) {
     ISPMAX(n, u.data(), v.data(), want);
     for (int level : levels()) {
       linsolve::state().vector_limit = level;
-      EXPECT_EQ(linsolve::first_largest_product(n, u.data(), v.data()), want) << "level " << level << ", n " << n;
+      EXPECT_EQ(linsolve::first_largest_product(n, u.data(), v.data()), want)
+          << "level " << level << ", n " << n;
     }
   }
 }
@@ -147,10 +150,10 @@ TEST_F(VectorPaths, PivotSearchFollowsTheProductKernel) {
 TEST_F(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
   const int n = 19;
   std::vector<float> a = linsolve_test::random_matrix(n, 5u);
-  a[0] = kNaN;                              // row 1 starts with a NaN: it stays
-  a[std::size_t(4) * n + 1] = kNaN;         // row 2 has a later NaN: ignored
-  a[std::size_t(2) * n + 3] = -kInf;        // row 4 has an infinity
-  for (int j = 0; j < n; ++j) a[std::size_t(j) * n + 5] = 0.0f;  // row 6 is zero
+  a[0] = kNaN;                        // row 1 starts with a NaN: it stays
+  a[std::size_t(4) * n + 1] = kNaN;   // row 2 has a later NaN: ignored
+  a[std::size_t(2) * n + 3] = -kInf;  // row 4 has an infinity
+  for (int j = 0; j < n; ++j) a[std::size_t(j) * n + 5] = 0.0f;   // row 6 is zero
   a[std::size_t(6) * n + 9] = -a[std::size_t(3) * n + 9] + 0.0f;  // equal magnitudes
   for (int level : levels()) {
     linsolve::state().vector_limit = level;
@@ -178,7 +181,8 @@ TEST_F(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
       std::vector<float> r(n);
       linsolve::residual_rows(n, a.data(), n, b.data(), x.data(), r.data());
       for (int i = 0; i < n; ++i)
-        EXPECT_EQ(bits(r[i]), bits(SDSDOT(n, -b[i], &a[i], n, x.data(), 1))) << "level " << level << ", n " << n;
+        EXPECT_EQ(bits(r[i]), bits(SDSDOT(n, -b[i], &a[i], n, x.data(), 1)))
+            << "level " << level << ", n " << n;
     }
   }
 }
