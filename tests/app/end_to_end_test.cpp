@@ -139,8 +139,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, ReferenceRun,
                                            ReferenceCase{"n93-v20", "93\n20\n"},
                                            ReferenceCase{"n5.7-v-7", "5.7\n-7\n"},
                                            ReferenceCase{"n0", "0\n20\n"}),
-                         [](const auto& info) {
-                           std::string n = info.param.name;
+                         [](const auto& run_info) {
+                           std::string n = run_info.param.name;
                            for (char& ch : n)
                              if (ch == '.' || ch == '-') ch = '_';
                            return n;
