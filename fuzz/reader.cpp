@@ -2,7 +2,8 @@
 // and up to three input statements read from them.
 //
 // Checked for each statement:
-// - it ends only by returning or with the run-time's errors 24, 59 or 64;
+// - it ends only by returning or with the run-time's errors 24, 59 or 64, and a
+//   value longer than io::kMaxValueLength always with 64;
 // - it consumes exactly the lines up to and including the first line with
 //   something on it (the rest of that line is discarded), and never reads past
 //   the input (the input is a heap block of its exact size);
@@ -150,13 +151,16 @@ void check_statement(std::FILE* in, std::string_view input, bool& stopped) {
     bool null = false, bad_count = false;
     const std::string constant = constant_of(e.token, null, bad_count);
     float plain = 0.0f;
-    if (!e.end_of_input && !bad_count && !null && well_formed(constant) &&
+    const bool too_long = e.token.size() > io::kMaxValueLength;
+    if (too_long && status != io::kErrConversion) fail("an overlong value was not error 64");
+    if (!e.end_of_input && !too_long && !bad_count && !null && well_formed(constant) &&
         plain_strtof(normalised(constant), plain))
       fail("a well-formed number within range was rejected");
     return;
   }
 
   if (e.end_of_input) fail("no error at the end of the input");
+  if (e.token.size() > io::kMaxValueLength) fail("an overlong value was accepted");
   const long after = std::ftell(in);
   if (after < 0 || std::size_t(after) != std::size_t(before) + e.consumed)
     fail("did not consume exactly the value's line");

@@ -12,24 +12,33 @@
 namespace io {
 namespace {
 
-// The console input as the run-time's messages name it.
-constexpr int kConsoleUnit = -4;
-constexpr const char* kConsoleName = "CONIN$";
-
-[[noreturn]] void input_error(int number) { severe_error(number, kConsoleUnit, kConsoleName); }
+[[noreturn]] void input_error(int number) {
+  severe_error(number, kConsoleInputUnit, kConsoleInputName);
+}
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// The next line of the stream without its line end (a carriage return before
-// the line feed belongs to the line end); false at the end of the input.
-bool next_line(std::FILE* in, std::string& line) {
-  line.clear();
-  int c = EOF;
-  while ((c = std::getc(in)) != EOF && c != '\n') line.push_back(char(c));
-  if (c == EOF && line.empty()) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
+// A line end, as next_char gives it: the line feed, a carriage return before it
+// or before the end of the input belonging to it.
+constexpr int kLineEnd = '\n';
+
+// The next character of the input, kLineEnd at a line end, EOF at the end.
+int next_char(std::FILE* in) {
+  const int c = std::getc(in);
+  if (c != '\r') return c;
+  const int after = std::getc(in);
+  if (after == '\n' || after == EOF) return kLineEnd;
+  std::ungetc(after, in);
+  return c;
 }
+
+// Passes over what is left of the line without keeping it.
+void skip_line(std::FILE* in) {
+  int c = next_char(in);
+  while (c != kLineEnd && c != EOF) c = next_char(in);
+}
+
+bool ends_value(int c) { return c == ' ' || c == '\t' || c == ',' || c == '/' || c == kLineEnd; }
 
 // Converts one numeric value: an optional sign, digits with or without a
 // decimal point, an optional exponent letter E, D or Q (either case) with an
@@ -129,22 +138,28 @@ void prompt(std::string_view text) {
   std::string line = " ";
   line += text;
   write_line(kUnitOutput, line);
-  if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
 }
 
 void read_real(float& target) {
   std::FILE* in = unit_stream(kUnitInput);
-  std::string line;
-  for (;;) {
-    if (in == nullptr || !next_line(in, line)) input_error(kErrEndOfFile);
-    const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos) continue;              // empty lines are passed over
-    if (line[start] == '/' || line[start] == ',') return;  // the statement ends, or a null
-    const std::size_t end = line.find_first_of(" \t,/", start);
-    read_value(std::string_view(line).substr(start, end == std::string::npos ? end : end - start),
-               target);
-    return;  // the rest of the line is discarded
+  if (in == nullptr) input_error(kErrEndOfFile);
+  // Blanks, tabs and line ends are passed over, so empty lines are too.
+  int c = next_char(in);
+  while (c == ' ' || c == '\t' || c == kLineEnd) c = next_char(in);
+  if (c == EOF) input_error(kErrEndOfFile);
+  if (c == '/' || c == ',') {  // the statement ends, or a null
+    skip_line(in);
+    return;
   }
+  // The value runs to the next blank, tab, comma, slash or line end; only the
+  // value is kept, and no longer than any number can usefully be.
+  std::string value;
+  for (; c != EOF && !ends_value(c); c = next_char(in)) {
+    if (value.size() == kMaxValueLength) input_error(kErrConversion);
+    value.push_back(char(c));
+  }
+  if (c != kLineEnd && c != EOF) skip_line(in);  // the rest of the line is discarded
+  read_value(value, target);
 }
 
 }  // namespace io

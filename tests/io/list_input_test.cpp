@@ -104,6 +104,25 @@ TEST(ReadReal, ReadsAnUnderflowingValueAsItsRoundedValue) {
   EXPECT_EQ(read_one("1" + std::string(60, '0') + "e-60\n"), 1.0f);
 }
 
+// Memory stays bounded whatever the input: a line is never kept whole, and a
+// value longer than kMaxValueLength is a conversion error.
+TEST(ReadReal, KeepsOnlyTheValueOfALineAndBoundsItsLength) {
+  // A thousand-digit mantissa still rounds correctly: just above and at the tie
+  // between 1 and the next float.
+  const std::string tie = "1.000000059604644775390625";
+  EXPECT_EQ(read_one(tie + std::string(973, '0') + "1\n"), std::nextafter(1.0f, 2.0f));
+  EXPECT_EQ(read_one(tie + std::string(974, '0') + "\n"), 1.0f);
+  const std::string longest = "1." + std::string(io::kMaxValueLength - 2, '0');
+  EXPECT_EQ(read_one(longest + "\n"), 1.0f);
+  EXPECT_EQ(error_of(longest + "0\n"), 64);
+  EXPECT_EQ(error_of(std::string(1 << 20, '\0')), 64);  // no line end at all
+  // Long runs of blanks before the value and of anything after it.
+  const Reading r =
+      read_statements(std::string(1 << 20, ' ') + "10 " + std::string(1 << 20, 'x') + "\n20\n", 2);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.values, (std::vector<float>{10.0f, 20.0f}));
+}
+
 TEST(ReadReal, LeavesTheTargetUnchangedOnANull) {
   EXPECT_EQ(read_one("/\n"), 7.0f);
   EXPECT_EQ(read_one(",\n"), 7.0f);
