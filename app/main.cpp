@@ -140,11 +140,15 @@ void run() {
 }  // namespace
 
 int main() {
+  // Before anything is opened: a closed standard stream is on /dev/null, so what
+  // would be printed on it is discarded and no file can take its place.
+  io::guard_standard_streams();
   // Floating-point conditions complete with their IEEE results and never trap.
   std::fesetenv(FE_DFL_ENV);
-  // A results file whose reader has gone is a failed write (message 38), not a
-  // signal that kills the run.
+  // A reader that has gone (a closed pipe) and a file-size limit are failed
+  // writes (message 38), not signals that kill the run.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   prepare_memory();
   try {
     run();

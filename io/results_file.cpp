@@ -58,6 +58,14 @@ void results_open() {
     const bool denied = errno == EACCES || errno == EPERM || errno == EROFS;
     severe_error(denied ? kErrPermission : kErrOpen, kUnitResults, kResultsName);
   }
+  if (fd <= 2) {
+    // A closed standard stream gave its descriptor away: the file moves above
+    // them, so that nothing but records ever goes into it.
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    ::close(fd);
+    if (moved < 0) severe_error(kErrOpen, kUnitResults, kResultsName);
+    fd = moved;
+  }
   struct stat st {};
   results = ResultsFile{};
   results.fd = fd;

@@ -1,7 +1,12 @@
 #include "io/units.hpp"
 
-#include <array>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <vector>
+
+#include "io/runtime_error.hpp"
 
 namespace io {
 namespace {
@@ -43,11 +48,30 @@ void bind_unit(int unit, std::FILE* stream) {
   if (std::FILE** s = slot(unit)) *s = stream;
 }
 
+void guard_standard_streams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lower descriptors are open by now, so the open takes this one.
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
 void write_line(int unit, std::string_view text) {
   std::FILE* f = unit_stream(unit);
   if (f == nullptr) return;
   std::fwrite(text.data(), 1, text.size(), f);
   std::fputc('\n', f);
+  // Written out line by line, so that a failure shows at the line that met it
+  // and nothing waits in a buffer at the end of the run.
+  const bool failed = std::fflush(f) != 0 || std::ferror(f) != 0;
+  if (failed && unit == kUnitOutput) {
+    std::clearerr(f);
+    severe_error(kErrWrite, kConsoleOutputUnit, kConsoleOutputName);
+  }
 }
 
 void close_all() {

@@ -10,6 +10,18 @@ constexpr int kUnitInput = 5;
 constexpr int kUnitOutput = 6;
 constexpr int kUnitResults = 10;
 
+// The console as the run-time's messages name it: the default input and output
+// units and their device names.
+constexpr int kConsoleInputUnit = -4;
+constexpr const char* kConsoleInputName = "CONIN$";
+constexpr int kConsoleOutputUnit = -1;
+constexpr const char* kConsoleOutputName = "CONOUT$";
+
+// Makes sure that descriptors 0, 1 and 2 are open, on /dev/null where one is
+// closed, so that no file the run opens can become a standard stream. Called
+// once at start-up, before anything is opened.
+void guard_standard_streams();
+
 // The stream bound to a unit, or nullptr when the unit is not open.
 std::FILE* unit_stream(int unit);
 
@@ -17,8 +29,9 @@ std::FILE* unit_stream(int unit);
 // stream unbinds it. The unit table never closes the standard streams.
 void bind_unit(int unit, std::FILE* stream);
 
-// Writes one console line: the text and a line feed. A unit that is not open
-// is not written to.
+// Writes one console line: the text and a line feed, written out at once. A
+// unit that is not open is not written to. A line that the standard output
+// refuses ends the run with severe error 38, like a failed write of the results.
 void write_line(int unit, std::string_view text);
 
 // Writes out the buffers of every open unit and closes every open file; the

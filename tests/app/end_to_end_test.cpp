@@ -3,6 +3,7 @@
 // the bytes of rezult.txt.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,22 +57,55 @@ class Program : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(root_); }
 
+  // What a run meets besides its input: a stream closed or sent elsewhere, and
+  // limits on the process.
+  struct Setting {
+    bool unprivileged = false;  // run as nobody when the tests run as root
+    bool close_stdout = false;
+    bool close_stderr = false;
+    const char* input_path = nullptr;   // standard input from this file instead
+    const char* output_path = nullptr;  // standard output to this file instead
+    bool output_to_closed_pipe = false;
+    rlim_t file_size_limit = RLIM_INFINITY;
+    rlim_t memory_limit = RLIM_INFINITY;
+  };
+
   // Runs the program with the given standard input. With unprivileged set and
   // the tests running as root, the program runs as nobody so that permission
   // bits apply to it.
   Outcome run(const std::string& input, bool unprivileged = false) {
+    Setting setting;
+    setting.unprivileged = unprivileged;
+    return run(input, setting);
+  }
+
+  Outcome run(const std::string& input, const Setting& setting) {
     spit(root_ / "stdin", input);
     pid_t pid = fork();
     if (pid == 0) {
       if (chdir(work_.c_str()) != 0) _exit(200);
-      int in = open((root_ / "stdin").c_str(), O_RDONLY);
-      int out = open((root_ / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const std::string in_path = setting.input_path ? setting.input_path : root_ / "stdin";
+      const std::string out_path = setting.output_path ? setting.output_path : root_ / "stdout";
+      int in = open(in_path.c_str(), O_RDONLY);
+      int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       int err = open((root_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (in < 0 || out < 0 || err < 0) _exit(201);
+      int pipe_ends[2] = {-1, -1};
+      if (setting.output_to_closed_pipe) {
+        if (pipe(pipe_ends) != 0) _exit(204);
+        close(pipe_ends[0]);  // the reader has gone before the first prompt
+        out = pipe_ends[1];
+      }
       dup2(in, 0);
       dup2(out, 1);
       dup2(err, 2);
-      if (unprivileged && geteuid() == 0) {
+      if (setting.close_stdout) close(1);
+      if (setting.close_stderr) close(2);
+      const rlimit size{setting.file_size_limit, setting.file_size_limit};
+      const rlimit memory{setting.memory_limit, setting.memory_limit};
+      if (setrlimit(RLIMIT_FSIZE, &size) != 0 || setrlimit(RLIMIT_AS, &memory) != 0) _exit(203);
+      alarm(60);  // a run that hangs ends as killed, not never
+      if (setting.unprivileged && geteuid() == 0) {
         execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
               VORTEX_BINARY, static_cast<char*>(nullptr));
       } else {
@@ -297,6 +331,62 @@ TEST_F(Program, FailedWriteOfTheResultsIsNotSilent) {
   Outcome r = run("10\n20\n");
   EXPECT_EQ(r.status, 38);
   EXPECT_EQ(r.first_err_line(), "forrtl: severe (38): write failure, unit 10, file rezult.txt\r");
+}
+
+// Faults of the environment the run is started in: none may corrupt the
+// results, crash the run or pass for success.
+
+TEST_F(Program, AClosedStandardStreamNeverBecomesTheResultsFile) {
+  Setting no_output;
+  no_output.close_stdout = true;
+  Outcome r = run("10\n20\n", no_output);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
+
+  spit(results_path(), "old\r\n");
+  Setting no_error;
+  no_error.close_stderr = true;
+  r = run("202\n20\n", no_error);
+  EXPECT_EQ(r.status, 161);
+  EXPECT_EQ(r.out, kPrompts);
+  EXPECT_EQ(r.results, "old\r\n");
+}
+
+TEST_F(Program, AnInputWithoutLineEndsIsAConversionErrorInBoundedMemory) {
+  Setting endless;
+  endless.input_path = "/dev/zero";
+#if !defined(__SANITIZE_ADDRESS__)
+  endless.memory_limit = rlim_t{1} << 30;  // the address sanitizer reserves more than this
+#endif
+  Outcome r = run("", endless);
+  EXPECT_EQ(r.status, 64);
+  EXPECT_EQ(r.first_err_line(),
+            "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r");
+  EXPECT_EQ(r.results, "");
+}
+
+TEST_F(Program, AFileSizeLimitKeepsWholeRecordsAndIsAWriteFailure) {
+  const std::string full = run("201\n20\n").results;
+  Setting limited;
+  limited.file_size_limit = 1024;  // room for 51 records and part of the next
+  Outcome r = run("201\n20\n", limited);
+  EXPECT_EQ(r.status, 38);
+  EXPECT_EQ(r.first_err_line(), "forrtl: severe (38): write failure, unit 10, file rezult.txt\r");
+  EXPECT_EQ(r.results, full.substr(0, 51 * 20));
+}
+
+TEST_F(Program, AStandardOutputThatCannotBeWrittenIsAWriteFailure) {
+  for (const bool pipe_closed : {false, true}) {
+    SCOPED_TRACE(pipe_closed ? "closed pipe" : "full device");
+    Setting unwritable;
+    unwritable.output_path = "/dev/full";
+    unwritable.output_to_closed_pipe = pipe_closed;
+    spit(results_path(), "old\r\n");
+    Outcome r = run("10\n20\n", unwritable);
+    EXPECT_EQ(r.status, 38);
+    EXPECT_EQ(r.first_err_line(), "forrtl: severe (38): write failure, unit -1, file CONOUT$\r");
+    EXPECT_EQ(r.results, "old\r\n");
+  }
 }
 
 }  // namespace

@@ -140,4 +140,19 @@ TEST_F(ResultsFile, AWriteThatFailsEndsTheRunWithAWriteFailure) {
   io::results_close();  // already closed by the stop: nothing more happens
 }
 
+TEST_F(ResultsFile, NeverTakesTheDescriptorOfAClosedStandardStream) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(1);
+    io::results_open();
+    io::results_write(0.1f, -0.5f);
+    ::_exit(::fcntl(1, F_GETFD) == -1 ? 0 : 1);
+  }
+  int wstatus = 0;
+  ASSERT_EQ(::waitpid(child, &wstatus, 0), child);
+  EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
+  EXPECT_EQ(file_bytes("rezult.txt"), kFirst);
+}
+
 }  // namespace
