@@ -1,17 +1,13 @@
 // vortex: the pressure distribution along a thin cambered profile in a uniform
 // stream by the discrete vortex method.
-#include <malloc.h>
-#include <sys/mman.h>
-
 #include <cfenv>
 #include <cmath>
 #include <csignal>
-#include <cstdint>
-#include <cstdlib>
 #include <memory>
 
 #include "app/bounded_array.hpp"
 #include "app/influence.hpp"
+#include "app/memory_tuning.hpp"
 #include "app/profile.hpp"
 #include "app/real_loop.hpp"
 #include "io/call_trace.hpp"
@@ -21,6 +17,7 @@
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "linsolve/linsolve.hpp"
+#include "linsolve/matrix_access.hpp"
 
 namespace {
 
@@ -47,21 +44,20 @@ Flow flow;
 // sees a contiguous matrix with leading dimension NPTS, and whatever it leaves
 // in the copies is written back. The solution goes straight into X.
 void solve_on_copies(RealArray& RHS, RealArray& X) {
+  using linsolve::at;
   const int n = flow.NPTS > 0 ? flow.NPTS : 0;
   // Every element is written before the call, so the copies start uninitialised.
   auto a = std::make_unique_for_overwrite<float[]>(std::size_t(n) * std::size_t(n));
   auto b = std::make_unique_for_overwrite<float[]>(std::size_t(n));
   for (int col = 1; col <= n; ++col)
-    for (int row = 1; row <= n; ++row)
-      a[std::size_t(col - 1) * n + (row - 1)] = flow.AMAT(row, col);
-  for (int row = 1; row <= n; ++row) b[row - 1] = RHS(row);
+    for (int row = 1; row <= n; ++row) at(a.get(), n, row, col) = flow.AMAT(row, col);
+  for (int row = 1; row <= n; ++row) b[std::size_t(row - 1)] = RHS(row);
 
   LSARG(flow.NPTS, a.get(), flow.NPTS, b.get(), 1, X.data());
 
   for (int col = 1; col <= n; ++col)
-    for (int row = 1; row <= n; ++row)
-      flow.AMAT(row, col) = a[std::size_t(col - 1) * n + (row - 1)];
-  for (int row = 1; row <= n; ++row) RHS(row) = b[row - 1];
+    for (int row = 1; row <= n; ++row) flow.AMAT(row, col) = at(a.get(), n, row, col);
+  for (int row = 1; row <= n; ++row) RHS(row) = b[std::size_t(row - 1)];
 }
 
 // The induced velocity and the pressure coefficient at each panel end, one
@@ -88,30 +84,6 @@ void pressure_step() {
                     (((double(f.VINF) * double(f.VINF)) * double(f.RHO)) / 2.0));
     io::results_write(f.XPT, f.CPRES);
   });
-}
-
-// Start-up tuning of memory, which changes no result. The flow state and the
-// solver's work space (two matrix copies of up to 201 by 201 per solve) are
-// faulted in by one call each instead of one page fault per page, and freed
-// work space stays in the heap, so that the second solve reuses the pages of
-// the first.
-void prepare_memory() {
-  constexpr std::size_t kMatrixBytes = sizeof(float) * kExtent * kExtent;
-  mallopt(M_MMAP_THRESHOLD, 16 * int(kMatrixBytes));
-  mallopt(M_TRIM_THRESHOLD, 32 * int(kMatrixBytes));
-  const auto populate = [](void* from, std::size_t bytes) {
-    const std::uintptr_t page = 4096;
-    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
-    const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(from) + bytes) & ~(page - 1);
-    // Where the kernel does not know the advice, pages simply fault in as used.
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-  };
-  populate(&flow, sizeof flow);
-  const std::size_t heap_bytes = 3 * kMatrixBytes;
-  if (void* block = std::malloc(heap_bytes)) {
-    populate(block, heap_bytes);
-    std::free(block);
-  }
 }
 
 void run() {
@@ -149,7 +121,7 @@ int main() {
   // writes (message 38), not signals that kill the run.
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
-  prepare_memory();
+  prepare_memory(&flow, sizeof flow);
   try {
     run();
   } catch (const io::RunStopped& stop) {
