@@ -16,13 +16,20 @@ namespace {
 
 constexpr const char* kResultsName = "rezult.txt";
 
-// Records go straight to the file, one write per record, so that a failure is
-// seen at the record that met it and nothing waits in a buffer at the end.
+constexpr std::size_t kRecordBytes = 20;  // two fields of nine characters and CR LF
+constexpr std::size_t kBatchRecords = 256;
+
+// Whole records are gathered and written out in one piece when the batch is
+// full and when the file is closed, which every end of the run does. A write
+// the file takes only in part keeps the whole records it took: the file never
+// holds a record cut short.
 struct ResultsFile {
   int fd = -1;
-  off_t written = 0;     // bytes of whole records written by this run
-  bool cut = false;      // the file has been cut after the first record
-  bool regular = false;  // a regular file (only such a file can be cut)
+  off_t written = 0;        // bytes of whole records written out by this run
+  bool cut = false;         // the file has been cut after the first records
+  bool regular = false;     // a regular file (only such a file can be cut)
+  std::size_t pending = 0;  // bytes of whole records gathered in batch
+  char batch[kBatchRecords * kRecordBytes];
 };
 
 ResultsFile results;
@@ -31,19 +38,39 @@ ResultsFile results;
 
 void close_results() { results_close(); }
 
-// Writes all of the bytes; false when the file refuses some of them.
-bool write_all(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
+// Writes the bytes; returns how many the file took, all of them unless it
+// refused some.
+std::size_t write_all(int fd, const char* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      break;
     }
-    if (n == 0) return false;
-    data += n;
-    size -= std::size_t(n);
+    if (n == 0) break;
+    done += std::size_t(n);
   }
-  return true;
+  return done;
+}
+
+// Writes out the gathered records. The first piece written cuts off whatever an
+// earlier run left beyond it; a device or a pipe has nothing to cut.
+void write_out() {
+  const std::size_t size = results.pending;
+  if (size == 0) return;
+  results.pending = 0;
+  const std::size_t done = write_all(results.fd, results.batch, size);
+  results.written += off_t(done - done % kRecordBytes);
+  if (done < size) {
+    // A record cut short is taken back.
+    if (results.regular) (void)::ftruncate(results.fd, results.written);
+    write_failure();
+  }
+  if (!results.cut) {
+    results.cut = true;
+    if (::ftruncate(results.fd, results.written) != 0 && results.regular) write_failure();
+  }
 }
 
 }  // namespace
@@ -76,22 +103,14 @@ void results_open() {
 void results_write(float x, float cp) {
   if (results.fd < 0) results_open();
   const std::string record = results_record(x, cp) + "\r\n";
-  if (!write_all(results.fd, record.data(), record.size())) {
-    // A record cut short is taken back, so that the file keeps whole records.
-    if (results.regular) (void)::ftruncate(results.fd, results.written);
-    write_failure();
-  }
-  results.written += off_t(record.size());
-  if (!results.cut) {
-    // Whatever an earlier run left beyond the first record is cut off. A
-    // device or a pipe has nothing to cut.
-    results.cut = true;
-    if (::ftruncate(results.fd, results.written) != 0 && results.regular) write_failure();
-  }
+  if (results.pending + kRecordBytes > sizeof results.batch) write_out();
+  record.copy(results.batch + results.pending, kRecordBytes);
+  results.pending += kRecordBytes;
 }
 
 void results_close() {
   if (results.fd < 0) return;
+  write_out();  // a failure stops the run, and the stop closes the file
   const int fd = results.fd;
   results.fd = -1;
   if (::close(fd) != 0) write_failure();

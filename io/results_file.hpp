@@ -7,11 +7,14 @@ namespace io {
 // open failure ends the run with severe error 9 (permission) or 30 (other).
 void results_open();
 
-// Writes one record of two values, ended by CR LF. The first record cuts the
-// file right after itself. A failed write ends the run with severe error 38.
+// Writes one record of two values, ended by CR LF. Records are gathered and
+// written out whole, a batch at a time; the first batch written cuts the file
+// right after itself. A failed write ends the run with severe error 38 and
+// leaves the whole records that the file took.
 void results_write(float x, float cp);
 
-// Writes out and closes the file (also done by every stop of the run).
+// Writes out the gathered records and closes the file (also done by every stop
+// of the run).
 void results_close();
 
 }  // namespace io

@@ -60,11 +60,23 @@ TEST_F(ResultsFile, OpeningKeepsAnEarlierFileAndTheFirstRecordCutsItAfterItself)
   io::results_open();
   EXPECT_EQ(file_bytes("rezult.txt"), earlier);
   io::results_write(0.1f, -0.5f);
-  EXPECT_EQ(file_bytes("rezult.txt"), kFirst);  // written through, nothing waits in a buffer
   io::results_write(0.2f, 0.8645f);
-  EXPECT_EQ(file_bytes("rezult.txt"), kFirst + kSecond);
+  EXPECT_EQ(file_bytes("rezult.txt"), earlier);  // gathered: nothing written yet
   io::results_close();
   EXPECT_EQ(file_bytes("rezult.txt"), kFirst + kSecond);
+}
+
+TEST_F(ResultsFile, AFullBatchIsWrittenOutWholeAndCutsTheEarlierFile) {
+  write_bytes("rezult.txt", std::string(100000, 'x'));
+  io::results_open();
+  for (int i = 0; i < 256; ++i) io::results_write(0.1f, -0.5f);
+  EXPECT_EQ(file_bytes("rezult.txt"), std::string(100000, 'x'));
+  io::results_write(0.2f, 0.8645f);  // no room left: the first 256 go out
+  std::string expected;
+  for (int i = 0; i < 256; ++i) expected += kFirst;
+  EXPECT_EQ(file_bytes("rezult.txt"), expected);
+  io::results_close();
+  EXPECT_EQ(file_bytes("rezult.txt"), expected + kSecond);
 }
 
 TEST_F(ResultsFile, AStopBeforeTheFirstRecordLeavesAnEarlierFileUnchanged) {
@@ -135,7 +147,11 @@ TEST_F(ResultsFile, AFileThatCannotBeWrittenIsAPermissionError) {
 TEST_F(ResultsFile, AWriteThatFailsEndsTheRunWithAWriteFailure) {
   fs::create_symlink("/dev/full", "rezult.txt");
   io::results_open();
-  EXPECT_EQ(stop_status([] { io::results_write(0.1f, -0.5f); }), 38);
+  EXPECT_EQ(stop_status([] {
+              io::results_write(0.1f, -0.5f);
+              io::results_close();
+            }),
+            38);
   EXPECT_EQ(message, "forrtl: severe (38): write failure, unit 10, file rezult.txt\r\n");
   io::results_close();  // already closed by the stop: nothing more happens
 }
@@ -147,7 +163,9 @@ TEST_F(ResultsFile, NeverTakesTheDescriptorOfAClosedStandardStream) {
     ::close(1);
     io::results_open();
     io::results_write(0.1f, -0.5f);
-    ::_exit(::fcntl(1, F_GETFD) == -1 ? 0 : 1);
+    const bool stdout_still_closed = ::fcntl(1, F_GETFD) == -1;
+    io::results_close();
+    ::_exit(stdout_still_closed ? 0 : 1);
   }
   int wstatus = 0;
   ASSERT_EQ(::waitpid(child, &wstatus, 0), child);
