@@ -1,4 +1,4 @@
-// The floor of a whole run: reads two numbers from standard input and writes
+// The C++ floor of a whole run: reads two numbers from standard input and writes
 // one record per point, two fixed-point fields of 9 characters ended by CR LF,
 // into rezult.txt, as many records as the first number asks for (at most 201).
 // No computation worth the name: what is left is what every run of a C++
