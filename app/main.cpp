@@ -68,15 +68,23 @@ void pressure_step() {
   real_loop(f.k, 1.0, double(f.NVORT), 1.0, [&] {
     // The abscissa accumulates one spacing per pass, rounding each time.
     f.XPT = float(1.0 / double(f.NVORT) + double(f.XPT));
-    f.USUM = 0.0f;
-    real_loop(f.j, 1.0, double(f.NVORT), 1.0, [&] {
-      if (f.j == f.k) return;  // the self term, skipped by comparing the counters
-      const int j = subscript(f.j);
+    // The inner counter and the sum run in locals, which the flow state takes
+    // after the loop: nothing reads them in between, and a store into DVEL
+    // cannot then make the loop read them back from memory.
+    const float k = f.k;
+    const double nvort = f.NVORT;
+    const double xpt = f.XPT;
+    float counter = 0.0f;
+    float usum = 0.0f;
+    real_loop(counter, 1.0, nvort, 1.0, [&] {
+      if (counter == k) return;  // the self term, skipped by comparing the counters
+      const int j = subscript(counter);
       f.DVEL(j) =
-          float(double(f.GAM2(j)) /
-                (std::fabs(double(f.j) / double(f.NVORT) - double(f.XPT)) * double(6.2832f)));
-      f.USUM = float(double(f.USUM) + double(f.DVEL(j)));
+          float(double(f.GAM2(j)) / (std::fabs(double(counter) / nvort - xpt) * double(6.2832f)));
+      usum = float(double(usum) + double(f.DVEL(j)));
     });
+    f.j = counter;
+    f.USUM = usum;
     const double dynamic = ((double(f.VINF) * double(f.VINF)) * double(f.RHO)) / 2.0;
     const double induced = ((double(f.USUM) * double(f.USUM)) * double(f.RHO)) / 2.0;
     f.PRES = float(dynamic + double(f.PINF) - induced);
