@@ -113,6 +113,7 @@ inline std::vector<float> hilbert(int n) {
   return a;
 }
 
+// The program's influence matrix, built by MATRICA up to its bound of 201.
 inline std::vector<float> influence(int n) { return influence_matrix(n); }
 
 // Rows and columns scaled over four orders of magnitude each.
