@@ -1,18 +1,28 @@
-# Two entry points: `make run` builds and starts the program, `make test` builds and runs every test.
-BUILD ?= build
+# Entry points over the CMake presets (CMakePresets.json), so that the README, CI and an editor
+# build the same way:
+#   make run            build the libraries and vortex only, then start vortex in this folder
+#   make test           build everything (program, tests, benchmark, fuzz replays) and run the tests
+# PRESET picks the configure, build and test presets of `make test` (default; ci adds -Werror).
+PRESET ?= default
 JOBS ?= $(shell nproc)
 
-.PHONY: build run test clean
+.PHONY: build program run test clean
 
 build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS)
-
-run: build
-	$(BUILD)/app/vortex
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) -j $(JOBS)
 
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --preset $(PRESET) -j $(JOBS)
+
+# A fresh build/ is configured for the program alone, which needs neither GoogleTest nor Google
+# Benchmark; a build/ that `make test` has configured keeps its tests and builds vortex only.
+program:
+	@test -f build/CMakeCache.txt || cmake --preset program
+	cmake --build --preset program -j $(JOBS)
+
+run: program
+	build/app/vortex
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf build build-release build-san build-fuzz-clang
