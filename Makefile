@@ -2,11 +2,14 @@
 # build the same way:
 #   make run            build the libraries and vortex only, then start vortex in this folder
 #   make test           build everything (program, tests, benchmark, fuzz replays) and run the tests
+#   make install        build vortex, then install it with plot-cp and the man page under PREFIX
+#   make package        the Debian package of the same files, in build/
 # PRESET picks the configure, build and test presets of `make test` (default; ci adds -Werror).
 PRESET ?= default
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: build program run test clean
+.PHONY: build program run test install package clean
 
 build:
 	cmake --preset $(PRESET)
@@ -23,6 +26,12 @@ program:
 
 run: program
 	build/app/vortex
+
+install: program
+	cmake --install build --prefix $(PREFIX)
+
+package: program
+	cd build && cpack -G DEB
 
 clean:
 	rm -rf build build-release build-san build-fuzz-clang
