@@ -2,39 +2,34 @@
 // The solver's error facility: the routine-name stack with error types and
 // codes, message composition and printing, machine constants and units, and
 // the option tables. Every routine that reports trouble goes through these.
-#include <string_view>
-
-// Error types.
-constexpr int kNote = 1;
-constexpr int kAlert = 2;
-constexpr int kWarning = 3;
-constexpr int kFatal = 4;
-constexpr int kTerminal = 5;
-constexpr int kWarningImmediate = 6;
-constexpr int kFatalImmediate = 7;
-
-// Error stack and message composition.
-void E1SETUP();
-void E1PSH(std::string_view name);
-void E1POP(std::string_view name);
-void E1MES(int type, int code, std::string_view text);
-void E1ARGI(int index, int value);
-void E1ARGR(int index, float value);
-void E1ARGL(int index, std::string_view text);
-int N1RTY(int which);
-int N1RCD(int which);
-
-// Printing of the pending message.
-void E1SHOW();
-
-// Machine constants and units.
-float AMACH(int index);
-int IMACH(int index);
-void UMACH(int index, int& unit);
-
-// Option tables.
-void IUMAG(std::string_view prodnm, int ichp, int iact, int numopt, const int* iopts, int* values);
-char ACHAR(int i);
+//
+// Where each routine lives (each file's routines are declared in the header of
+// the same name, all of them through this one):
+//
+//   E1SETUP  stack.cpp    the one-time setup of the stack and its tables
+//   E1PSH    stack.cpp    push a routine name on entry
+//   E1POP    stack.cpp    pop on exit: pass the error down, print and stop by type
+//   E1MES    stack.cpp    record an error's type and code and compose its message
+//   N1RTY    stack.cpp    the type recorded here (0) or by the last callee (1)
+//   N1RCD    stack.cpp    the code recorded, likewise
+//   E1ARGI   message.cpp  an integer value for %(In)
+//   E1ARGR   message.cpp  a real value for %(Rn)
+//   E1ARGL   message.cpp  a text value for %(Ln)
+//   E1SHOW   show.cpp     print the pending message, with a traceback when deep
+//   AMACH    machine.cpp  real constants of single precision
+//   IMACH    machine.cpp  integer constants of the number formats
+//   UMACH    machine.cpp  get or set the input, output and error-message units
+//   IUMAG    options.cpp  get or put option values of the MATH and STAT tables
+//   ACHAR    options.cpp  the character of a code
+//   errstack::reset  stack.cpp  the whole facility back to its start, for tests
+//
+// detail.hpp holds what the files share: the state structs and the helpers of
+// composition and printing.
+#include "errstack/machine.hpp"
+#include "errstack/message.hpp"
+#include "errstack/options.hpp"
+#include "errstack/show.hpp"
+#include "errstack/stack.hpp"
 
 namespace errstack {
 // Puts the whole facility back to its state before the first use (stack,

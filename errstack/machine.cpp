@@ -1,5 +1,7 @@
 // Machine constants of IEEE single and double precision and 32-bit integers,
 // and the table of input, output and error-message units.
+#include "errstack/machine.hpp"
+
 #include <array>
 #include <bit>
 #include <cstdint>

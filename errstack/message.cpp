@@ -1,5 +1,7 @@
 // The argument table of placeholder values and the composition of a message
 // from its template.
+#include "errstack/message.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>

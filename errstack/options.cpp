@@ -1,5 +1,7 @@
 // The option tables of the two products, MATH and STAT, read and changed by
 // IUMAG, and ACHAR, the character of a code.
+#include "errstack/options.hpp"
+
 #include <limits>
 #include <string>
 #include <vector>

@@ -1,5 +1,7 @@
 // Printing of the pending message: the header line, the continuation lines and
 // the traceback of the routine-name stack.
+#include "errstack/show.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <string>

@@ -1,5 +1,7 @@
 // The routine-name stack: push, pop with the rules that pass an error down to
 // the caller, recording of an error, and the queries of the recorded type and code.
+#include "errstack/stack.hpp"
+
 #include "errstack/detail.hpp"
 #include "errstack/errstack.hpp"
 #include "io/terminate.hpp"

@@ -10,7 +10,7 @@
 
 #include "errstack/errstack.hpp"
 #include "linsolve/condition.hpp"
-#include "linsolve/solve.hpp"
+#include "linsolve/refine.hpp"
 #include "linsolve/state.hpp"
 
 namespace {

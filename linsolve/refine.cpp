@@ -2,6 +2,8 @@
 // from -B(i), corrections solved with the same factors. A pass counts as
 // progress only when the largest correction relative to the largest element of
 // X strictly decreases.
+#include "linsolve/refine.hpp"
+
 #include <cmath>
 #include <string_view>
 

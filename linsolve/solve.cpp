@@ -10,6 +10,7 @@
 #include "errstack/errstack.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
+#include "linsolve/triangular.hpp"
 
 using linsolve::at;
 

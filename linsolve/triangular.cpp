@@ -1,6 +1,8 @@
 // The triangular solve. Each element is one dot product over the part of x
 // already solved, subtracted from the element, then divided by the diagonal
 // element unless the diagonal is unit. No test for a zero diagonal is made.
+#include "linsolve/triangular.hpp"
+
 #include <cctype>
 #include <cstddef>
 #include <string_view>
@@ -8,7 +10,6 @@
 #include "errstack/errstack.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
-#include "linsolve/solve.hpp"
 
 using linsolve::at;
 

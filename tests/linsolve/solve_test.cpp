@@ -8,6 +8,8 @@
 
 #include "linsolve/condition.hpp"
 #include "linsolve/factor.hpp"
+#include "linsolve/refine.hpp"
+#include "linsolve/triangular.hpp"
 #include "support.hpp"
 
 namespace {
