@@ -5,13 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "errstack/stack.hpp"
+
 namespace errstack::detail {
 
 constexpr int kMaxLevel = 50;
 constexpr int kNameWidth = 32;
 constexpr int kMessageCapacity = 1024;
 constexpr int kArgumentCapacity = 300;
-constexpr int kTypeCount = 7;
+constexpr int kTypeCount = kFatalImmediate;  // the types are 1 to 7
 
 // stack.cpp: the routine-name stack with the type and code recorded per level,
 // the print, stop and traceback tables, and the pending flags of types 6 and 7.

@@ -32,7 +32,7 @@ constexpr std::string_view kCalledInternally = "    (Called internally)";
 std::string_view type_word(int type) {
   static constexpr std::string_view kWords[] = {"        ", "NOTE    ", "ALERT   ", "WARNING ",
                                                 "FATAL   ", "TERMINAL", "WARNING ", "FATAL   "};
-  return type >= 1 && type <= kTypeCount ? kWords[type] : kWords[0];
+  return type >= kNote && type <= kFatalImmediate ? kWords[type] : kWords[0];
 }
 
 // A name as printed: a lower-case first letter followed by an upper-case one is
@@ -131,7 +131,7 @@ void E1SHOW() {
   for (std::size_t i = 1; i < lines.size(); ++i)
     io::write_line(unit, std::string(kContinuationPrefix) + lines[i]);
 
-  if (t >= 1 && t <= kTypeCount && s.traceback_table[t] == 1 && s.level >= 3) {
+  if (t >= kNote && t <= kFatalImmediate && s.traceback_table[t] == 1 && s.level >= 3) {
     for (std::string_view heading : kTracebackHeading) io::write_line(unit, heading);
     for (int lv = s.level; lv >= 1; --lv) {
       std::string row = "     " + shown_name(s.names[lv]) + int_field(std::max(s.types[lv], 0), 6) +

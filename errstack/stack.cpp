@@ -112,11 +112,11 @@ void E1POP(std::string_view name) {
   const int t = s.types[s.level];
   if (t != 0) {
     // A note is not passed down to the caller.
-    if (t >= 2 && t <= 7) {
+    if (t >= kAlert && t <= kFatalImmediate) {
       s.types[s.level - 1] = t;
       s.codes[s.level - 1] = s.codes[s.level];
     }
-    if (t >= 5 && t <= 7) {
+    if (t >= kTerminal && t <= kFatalImmediate) {
       if (s.print_table[t] == 1) E1SHOW();
       if (t == kTerminal) {
         if (s.stop_table[kTerminal] == 1) stop();
@@ -133,7 +133,7 @@ void E1POP(std::string_view name) {
         if (decision == 1) stop();
       }
     }
-    if (t >= 1 && t <= 4 && s.level == 2) {
+    if (t >= kNote && t <= kFatal && s.level == 2) {
       if (s.print_table[t] == 1) E1SHOW();
       if (s.stop_table[t] == 1) stop();
     }
@@ -149,7 +149,7 @@ void E1POP(std::string_view name) {
 void E1MES(int type, int code, std::string_view text) {
   ensure_setup();
   StackState& s = stack();
-  if (type < -1 || type > kTypeCount) fixed_terminal(kBadType);
+  if (type < -1 || type > kFatalImmediate) fixed_terminal(kBadType);
   if (type != -1) s.types[s.level] = type;
   if (code >= 0) s.codes[s.level] = code;
   if (type == 0 || code == 0) {
@@ -159,7 +159,7 @@ void E1MES(int type, int code, std::string_view text) {
     const int t = s.types[s.level];
     if (t == kWarningImmediate) s.pending6 = true;
     if (t == kFatalImmediate) s.pending7 = true;
-    if (t >= kTerminal && t <= kTypeCount && s.print_table[t] == 1) E1SHOW();
+    if (t >= kTerminal && t <= kFatalImmediate && s.print_table[t] == 1) E1SHOW();
   }
   clear_arguments();
 }

@@ -8,11 +8,13 @@
 #include <utility>
 
 #include "errstack/errstack.hpp"
+#include "linsolve/checks.hpp"
 #include "linsolve/factor.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
 
 using linsolve::at;
+using linsolve::terminal;
 
 namespace {
 
@@ -135,59 +137,18 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
   return g;
 }
 
-}  // namespace
-
-void NR1RR(int nra, int nca, const float* a, int lda, float& norm1) {
-  E1PSH("NR1RR ");
-  if (nra > lda) {
-    E1ARGI(1, nra);
-    E1ARGI(2, lda);
-    E1MES(kTerminal, 1, kRowsLda);
-    E1POP("NR1RR ");
-    return;
+// The largest column sum of |A|; a zero column never lowers it (>=).
+void largest_column_sum(int nra, int nca, const float* a, int lda, float& norm1) {
+  norm1 = 0.0f;
+  for (int j = 1; j <= nca; ++j) {
+    const float c = SASUM(nra, &at(a, lda, 1, j), 1);
+    if (c >= norm1) norm1 = c;
   }
-  if (nra <= 0) {
-    E1ARGI(1, nra);
-    E1MES(kTerminal, 2, kRows);
-  }
-  if (nca <= 0) {
-    E1ARGI(1, nca);
-    E1MES(kTerminal, 3, kColumns);
-  }
-  if (N1RCD(0) == 0) {
-    norm1 = 0.0f;
-    // A zero column never lowers the norm (>=).
-    for (int j = 1; j <= nca; ++j) {
-      const float c = SASUM(nra, &at(a, lda, 1, j), 1);
-      if (c >= norm1) norm1 = c;
-    }
-  }
-  E1POP("NR1RR ");
 }
 
-void L2CRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, float& rcond,
-           float* work) {
-  E1PSH("L2CRG ");
-  if (n <= 0) {
-    E1ARGI(1, n);
-    E1MES(kTerminal, 1, kOrder);
-    E1POP("L2CRG ");
-    return;
-  }
-  if (n > lda) {
-    E1ARGI(1, n);
-    E1ARGI(2, lda);
-    E1MES(kTerminal, 2, kLda);
-    E1POP("L2CRG ");
-    return;
-  }
-  if (n > ldfac) {
-    E1ARGI(1, n);
-    E1ARGI(2, ldfac);
-    E1MES(kTerminal, 3, kLdfac);
-    E1POP("L2CRG ");
-    return;
-  }
+// L2CRG once its arguments have passed.
+void factor_and_estimate(int n, const float* a, int lda, float* fac, int ldfac, int* pivot,
+                         float& rcond, float* work) {
   rcond = 1.0f;
 
   const int option[1] = {kConditionOption};
@@ -195,9 +156,7 @@ void L2CRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, fl
   IUMAG("MATH", 1, 1, 1, option, values);
   const int flag = values[1];
   if (flag != kNoEstimate && flag != kEstimate) {
-    E1ARGI(1, flag);
-    E1MES(kTerminal, 4, kFlag);
-    E1POP("L2CRG ");
+    terminal(4, kFlag, {flag});
     return;
   }
 
@@ -205,10 +164,8 @@ void L2CRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, fl
   if (flag == kEstimate) NR1RR(n, n, a, lda, norm1);
 
   L2TRG(n, a, lda, fac, ldfac, pivot, work);
-  if (N1RTY(1) == kFatal) {
-    E1POP("L2CRG ");
-    return;
-  }
+  // A singular matrix: RCOND stays 1.0, with neither estimate nor warning.
+  if (N1RTY(1) == kFatal) return;
 
   if (flag == kEstimate) {
     const float g = estimate(n, fac, ldfac, pivot, work);
@@ -218,5 +175,35 @@ void L2CRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, fl
     E1ARGR(1, rcond);
     E1MES(kWarning, 1, kAlgorithmicallySingular);
   }
+}
+
+}  // namespace
+
+void NR1RR(int nra, int nca, const float* a, int lda, float& norm1) {
+  E1PSH("NR1RR ");
+  // Not a first-failure ladder: past the leading dimension both counts are
+  // checked and each failure is recorded (the later code stands); the norm is
+  // formed only when neither failed.
+  if (nra > lda) {
+    terminal(1, kRowsLda, {nra, lda});
+  } else {
+    if (nra <= 0) terminal(2, kRows, {nra});
+    if (nca <= 0) terminal(3, kColumns, {nca});
+    if (N1RCD(0) == 0) largest_column_sum(nra, nca, a, lda, norm1);
+  }
+  E1POP("NR1RR ");
+}
+
+void L2CRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, float& rcond,
+           float* work) {
+  E1PSH("L2CRG ");
+  if (n <= 0)
+    terminal(1, kOrder, {n});
+  else if (n > lda)
+    terminal(2, kLda, {n, lda});
+  else if (n > ldfac)
+    terminal(3, kLdfac, {n, ldfac});
+  else
+    factor_and_estimate(n, a, lda, fac, ldfac, pivot, rcond, work);
   E1POP("L2CRG ");
 }

@@ -9,9 +9,12 @@
 #include <string_view>
 
 #include "errstack/errstack.hpp"
+#include "linsolve/checks.hpp"
 #include "linsolve/condition.hpp"
 #include "linsolve/refine.hpp"
 #include "linsolve/state.hpp"
+
+using linsolve::terminal;
 
 namespace {
 
@@ -38,27 +41,17 @@ std::unique_ptr<T[]> request(std::int64_t count, unsigned which) {
   return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<std::size_t>(count)]);
 }
 
-}  // namespace
-
-void LSARG(int n, const float* a, int lda, const float* b, int ipath, float* x) {
-  E1PSH("LSARG ");
-  if (n <= 0) {
-    E1ARGI(1, n);
-    E1MES(kTerminal, 1, kDriverOrder);
-    E1POP("LSARG ");
-    return;
-  }
-
-  // Every request is made, each checked on its own. The arrays are released on
-  // every way out, a stop of the run included.
+// LSARG once the order has passed: every request is made, each checked on its
+// own. The arrays are released on every way out, a stop of the run included.
+void solve_in_work_space(int n, const float* a, int lda, const float* b, int ipath, float* x) {
   auto fac = request<float>(std::int64_t{n} * n, linsolve::kRequestFac);
   auto work = request<float>(n, linsolve::kRequestWork);
   auto pivot = request<int>(n, linsolve::kRequestPivot);
 
   if (!fac || !work || !pivot) {
+    // The type first, with no text and the code left as it was.
     E1MES(kTerminal, -1, " ");
-    E1ARGI(1, n);
-    E1MES(kTerminal, 2, kNoStorage);
+    terminal(2, kNoStorage, {n});
   } else {
     L2ARG(n, a, lda, b, ipath, x, fac.get(), pivot.get(), work.get());
   }
@@ -66,34 +59,44 @@ void LSARG(int n, const float* a, int lda, const float* b, int ipath, float* x) 
   fac.reset();
   work.reset();
   pivot.reset();
+}
+
+// L2ARG once its arguments have passed.
+void factor_and_solve(int n, const float* a, int lda, const float* b, int ipath, float* x,
+                      float* fac, int* pivot, float* work) {
+  float& rcond = linsolve::state().rcond;
+  L2CRG(n, a, lda, fac, n, pivot, rcond, work);
+  // A singular matrix: X is not touched.
+  if (N1RTY(1) == kFatal) return;
+  LFIRG(n, a, lda, fac, n, pivot, b, ipath, x, work);
+  // Equality warns; a refinement that ended with a code always warns.
+  if (N1RCD(1) != 0 || rcond <= AMACH(4)) {
+    E1ARGR(1, rcond);
+    E1MES(kWarning, 1, kIllConditioned);
+  }
+}
+
+}  // namespace
+
+void LSARG(int n, const float* a, int lda, const float* b, int ipath, float* x) {
+  E1PSH("LSARG ");
+  if (n <= 0)
+    terminal(1, kDriverOrder, {n});
+  else
+    solve_in_work_space(n, a, lda, b, ipath, x);
   E1POP("LSARG ");
 }
 
 void L2ARG(int n, const float* a, int lda, const float* b, int ipath, float* x, float* fac,
            int* pivot, float* work) {
   E1PSH("L2ARG ");
-  float& rcond = linsolve::state().rcond;
-  if (n <= 0) {
-    E1ARGI(1, n);
-    E1MES(kTerminal, 1, kOrder);
-  } else if (n > lda) {
-    E1ARGI(1, n);
-    E1ARGI(2, lda);
-    E1MES(kTerminal, 2, kLda);
-  } else if (ipath != 1 && ipath != 2) {
-    E1ARGI(1, ipath);
-    E1MES(kTerminal, 3, kIpath);
-  } else {
-    L2CRG(n, a, lda, fac, n, pivot, rcond, work);
-    // A singular matrix: X is not touched.
-    if (N1RTY(1) != kFatal) {
-      LFIRG(n, a, lda, fac, n, pivot, b, ipath, x, work);
-      // Equality warns; a refinement that ended with a code always warns.
-      if (N1RCD(1) != 0 || rcond <= AMACH(4)) {
-        E1ARGR(1, rcond);
-        E1MES(kWarning, 1, kIllConditioned);
-      }
-    }
-  }
+  if (n <= 0)
+    terminal(1, kOrder, {n});
+  else if (n > lda)
+    terminal(2, kLda, {n, lda});
+  else if (ipath != 1 && ipath != 2)
+    terminal(3, kIpath, {ipath});
+  else
+    factor_and_solve(n, a, lda, b, ipath, x, fac, pivot, work);
   E1POP("L2ARG ");
 }

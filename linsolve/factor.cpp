@@ -15,11 +15,13 @@
 #include <utility>
 
 #include "errstack/errstack.hpp"
+#include "linsolve/checks.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
 #include "linsolve/vector_paths.hpp"
 
 using linsolve::at;
+using linsolve::terminal;
 
 namespace {
 
@@ -126,50 +128,25 @@ void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int
 
 void CRGRG(int n, const float* a, int lda, float* b, int ldb) {
   E1PSH("CRGRG ");
-  if (n < 1) {
-    E1ARGI(1, n);
-    E1MES(kTerminal, 1, kCopyOrder);
-  } else if (lda < n) {
-    E1ARGI(1, lda);
-    E1ARGI(2, n);
-    E1MES(kTerminal, 2, kCopyLda);
-  } else if (ldb < n) {
-    E1ARGI(1, ldb);
-    E1ARGI(2, n);
-    E1MES(kTerminal, 3, kCopyLdb);
-  } else {
+  if (n < 1)
+    terminal(1, kCopyOrder, {n});
+  else if (lda < n)
+    terminal(2, kCopyLda, {lda, n});
+  else if (ldb < n)
+    terminal(3, kCopyLdb, {ldb, n});
+  else
     for (int j = 1; j <= n; ++j) SCOPY(n, &at(a, lda, 1, j), 1, &at(b, ldb, 1, j), 1);
-  }
   E1POP("CRGRG ");
 }
 
-void L2TRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, float* scale) {
-  E1PSH("L2TRG ");
-  if (n <= 0) {
-    E1ARGI(1, n);
-    E1MES(kTerminal, 1, kOrder);
-    E1POP("L2TRG ");
-    return;
-  }
-  if (n > lda) {
-    E1ARGI(1, n);
-    E1ARGI(2, lda);
-    E1MES(kTerminal, 2, kLda);
-    E1POP("L2TRG ");
-    return;
-  }
-  if (n > ldfac) {
-    E1ARGI(1, n);
-    E1ARGI(2, ldfac);
-    E1MES(kTerminal, 3, kLdfac);
-    E1POP("L2TRG ");
-    return;
-  }
+namespace {
 
+// L2TRG once its arguments have passed: copy, row scales, the panels, and the
+// singular-matrix error after the elimination has run to its end.
+void factor(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, float* scale) {
   CRGRG(n, a, lda, fac, ldfac);
 
-  float small = AMACH(1);
-  if (double(small) * AMACH(2) < 1.0) small = float(1.0 / AMACH(2));
+  const float small = linsolve::singularity_threshold();
 
   // Row scales: the reciprocal of the row's largest magnitude, 1.0 for a row
   // whose largest magnitude is below SMALL.
@@ -189,5 +166,19 @@ void L2TRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, fl
   if (std::fabs(at(fac, ldfac, n, n)) <= small) too_small = true;
 
   if (too_small) E1MES(kFatal, 2, kSingular);
+}
+
+}  // namespace
+
+void L2TRG(int n, const float* a, int lda, float* fac, int ldfac, int* pivot, float* scale) {
+  E1PSH("L2TRG ");
+  if (n <= 0)
+    terminal(1, kOrder, {n});
+  else if (n > lda)
+    terminal(2, kLda, {n, lda});
+  else if (n > ldfac)
+    terminal(3, kLdfac, {n, ldfac});
+  else
+    factor(n, a, lda, fac, ldfac, pivot, scale);
   E1POP("L2TRG ");
 }

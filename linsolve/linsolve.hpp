@@ -25,7 +25,8 @@
 //   ISPMAX  kernels.cpp     first position of the largest magnitude of a product
 //
 // Internal, not declared here: state.hpp (what the solver keeps between calls,
-// and the test hooks), matrix_access.hpp (the column-major accessor) and
+// and the test hooks), checks.hpp (the argument-check helper and the
+// singularity threshold), matrix_access.hpp (the column-major accessor) and
 // vector_paths.hpp (the vector forms of the hottest loops).
 #include "linsolve/condition.hpp"
 #include "linsolve/driver.hpp"

@@ -8,12 +8,14 @@
 #include <string_view>
 
 #include "errstack/errstack.hpp"
+#include "linsolve/checks.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
 #include "linsolve/solve.hpp"
 #include "linsolve/vector_paths.hpp"
 
 using linsolve::at;
+using linsolve::terminal;
 
 namespace {
 
@@ -33,10 +35,14 @@ constexpr std::string_view kIneffective =
 
 float largest_magnitude(int n, const float* v) { return std::fabs(v[ISAMAX(n, v, 1) - 1]); }
 
-// The refinement after the first solve; returns on convergence, on a failed
-// correction solve, or after recording the warning.
-void refine(int n, const float* a, int lda, const float* fac, int ldfac, const int* pivot,
-            const float* b, int ipath, float* x, float* resid) {
+// LFIRG once its arguments have passed: the first solve, then the refinement.
+// Returns on convergence, on a failed correction solve, or after recording the
+// warning; a zero first solution is returned unrefined.
+void solve_and_refine(int n, const float* a, int lda, const float* fac, int ldfac, const int* pivot,
+                      const float* b, int ipath, float* x, float* resid) {
+  LFSRG(n, fac, ldfac, pivot, b, ipath, x);
+  if (largest_magnitude(n, x) == 0.0f) return;
+
   const float eps = AMACH(4);
   float previous = AMACH(2);
   for (int pass = 1; pass <= kMaxPasses; ++pass) {
@@ -67,24 +73,15 @@ void refine(int n, const float* a, int lda, const float* fac, int ldfac, const i
 void LFIRG(int n, const float* a, int lda, const float* fac, int ldfac, const int* pivot,
            const float* b, int ipath, float* x, float* resid) {
   E1PSH("LFIRG ");
-  if (n <= 0) {
-    E1ARGI(1, n);
-    E1MES(kTerminal, 1, kOrder);
-  } else if (n > lda) {
-    E1ARGI(1, n);
-    E1ARGI(2, lda);
-    E1MES(kTerminal, 2, kLda);
-  } else if (n > ldfac) {
-    E1ARGI(1, n);
-    E1ARGI(2, ldfac);
-    E1MES(kTerminal, 3, kLdfac);
-  } else if (ipath != 1 && ipath != 2) {
-    E1ARGI(1, ipath);
-    E1MES(kTerminal, 4, kIpath);
-  } else {
-    LFSRG(n, fac, ldfac, pivot, b, ipath, x);
-    // A zero solution is returned unrefined.
-    if (largest_magnitude(n, x) != 0.0f) refine(n, a, lda, fac, ldfac, pivot, b, ipath, x, resid);
-  }
+  if (n <= 0)
+    terminal(1, kOrder, {n});
+  else if (n > lda)
+    terminal(2, kLda, {n, lda});
+  else if (n > ldfac)
+    terminal(3, kLdfac, {n, ldfac});
+  else if (ipath != 1 && ipath != 2)
+    terminal(4, kIpath, {ipath});
+  else
+    solve_and_refine(n, a, lda, fac, ldfac, pivot, b, ipath, x, resid);
   E1POP("LFIRG ");
 }

@@ -8,11 +8,13 @@
 #include <utility>
 
 #include "errstack/errstack.hpp"
+#include "linsolve/checks.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
 #include "linsolve/triangular.hpp"
 
 using linsolve::at;
+using linsolve::terminal;
 
 namespace {
 
@@ -32,28 +34,13 @@ bool has_small_diagonal(int n, const float* fac, int ldfac, float small) {
   return false;
 }
 
-}  // namespace
-
-void LFSRG(int n, const float* fac, int ldfac, const int* pivot, const float* b, int ipath,
-           float* x) {
-  E1PSH("LFSRG ");
-  if (n <= 0) {
-    E1ARGI(1, n);
-    E1MES(kTerminal, 1, kOrder);
-    E1POP("LFSRG ");
-    return;
-  }
-  if (n > ldfac) {
-    E1ARGI(1, n);
-    E1ARGI(2, ldfac);
-    E1MES(kTerminal, 2, kLdfac);
-    E1POP("LFSRG ");
-    return;
-  }
+// LFSRG once the order and the leading dimension have passed. IPATH is checked
+// only after the copy, so that a bad path leaves X a copy of B.
+void solve_with_factors(int n, const float* fac, int ldfac, const int* pivot, const float* b,
+                        int ipath, float* x) {
   SCOPY(n, b, 1, x, 1);
 
-  float small = AMACH(1);
-  if (double(small) * AMACH(2) < 1.0) small = float(1.0 / AMACH(2));
+  const float small = linsolve::singularity_threshold();
 
   if (ipath == 1) {
     for (int k = 1; k <= n - 1; ++k) {
@@ -66,13 +53,13 @@ void LFSRG(int n, const float* fac, int ldfac, const int* pivot, const float* b,
       SAXPY(n - k, t, &at(fac, ldfac, k + 1, k), 1, &x[k], 1);
     }
     if (has_small_diagonal(n, fac, ldfac, small)) {
-      E1MES(kTerminal, 3, kSingular);
+      terminal(3, kSingular);
     } else {
       STRSV('U', 'N', 'N', n, fac, ldfac, x, 1);
     }
   } else if (ipath == 2) {
     if (has_small_diagonal(n, fac, ldfac, small)) {
-      E1MES(kTerminal, 4, kSingular);
+      terminal(4, kSingular);
     } else {
       STRSV('U', 'T', 'N', n, fac, ldfac, x, 1);
       for (int k = n - 1; k >= 1; --k) {
@@ -82,8 +69,20 @@ void LFSRG(int n, const float* fac, int ldfac, const int* pivot, const float* b,
       }
     }
   } else {
-    E1ARGI(1, ipath);
-    E1MES(kTerminal, 5, kIpath);
+    terminal(5, kIpath, {ipath});
   }
+}
+
+}  // namespace
+
+void LFSRG(int n, const float* fac, int ldfac, const int* pivot, const float* b, int ipath,
+           float* x) {
+  E1PSH("LFSRG ");
+  if (n <= 0)
+    terminal(1, kOrder, {n});
+  else if (n > ldfac)
+    terminal(2, kLdfac, {n, ldfac});
+  else
+    solve_with_factors(n, fac, ldfac, pivot, b, ipath, x);
   E1POP("LFSRG ");
 }

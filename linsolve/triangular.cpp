@@ -5,9 +5,11 @@
 
 #include <cctype>
 #include <cstddef>
+#include <initializer_list>
 #include <string_view>
 
 #include "errstack/errstack.hpp"
+#include "linsolve/checks.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
 
@@ -26,10 +28,11 @@ constexpr std::string_view kDiag = "DIAG must be set equal to U or N while %(L1)
 
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
-void reject_number(int code, std::string_view text, int v1) {
+// STRSV touches the error stack only when a check fails: the push, the record
+// and the pop come together.
+void reject_number(int code, std::string_view text, std::initializer_list<int> values) {
   E1PSH("STRSV ");
-  E1ARGI(1, v1);
-  E1MES(kTerminal, code, text);
+  linsolve::terminal(code, text, values);
   E1POP("STRSV ");
 }
 
@@ -50,16 +53,9 @@ void STRSV(char uplo, char trans, char diag, int n, const float* a, int lda, flo
   const bool unit = upper(diag) == 'U';
   const bool divide = upper(diag) == 'N';
 
-  if (n < 0) return reject_number(1, kOrder, n);
-  if (lda == 0 || lda < n) {
-    E1PSH("STRSV ");
-    E1ARGI(1, lda);
-    E1ARGI(2, n);
-    E1MES(kTerminal, 2, kLda);
-    E1POP("STRSV ");
-    return;
-  }
-  if (incx == 0) return reject_number(3, kIncx, incx);
+  if (n < 0) return reject_number(1, kOrder, {n});
+  if (lda == 0 || lda < n) return reject_number(2, kLda, {lda, n});
+  if (incx == 0) return reject_number(3, kIncx, {incx});
   if (!plain && !transposed) return reject_letter(4, kTrans, trans);
   if (!upper_triangle && !lower_triangle) return reject_letter(5, kUplo, uplo);
   if (!unit && !divide) return reject_letter(6, kDiag, diag);
