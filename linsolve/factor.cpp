@@ -7,6 +7,10 @@
 // exchanges first, the rows of the panel one step at a time, and every row below
 // the panel its eight products summed in double and stored once. Only the
 // rounding of those sums differs from eliminating one step at a time.
+//
+// The elimination one step at a time is kept beside this file, in
+// factor_unblocked.cpp: the program does not use it, and the factorization
+// tests compare these panels with it.
 #include "linsolve/factor.hpp"
 
 #include <algorithm>

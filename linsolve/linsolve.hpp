@@ -26,8 +26,10 @@
 //
 // Internal, not declared here: state.hpp (what the solver keeps between calls,
 // and the test hooks), checks.hpp (the argument-check helper and the
-// singularity threshold), matrix_access.hpp (the column-major accessor) and
-// vector_paths.hpp (the vector forms of the hottest loops).
+// singularity threshold), matrix_access.hpp (the column-major accessor),
+// vector_paths.hpp (the vector forms of the hottest loops) and
+// factor_unblocked.hpp (the elimination one step at a time, which the paneled
+// one is tested against).
 #include "linsolve/condition.hpp"
 #include "linsolve/driver.hpp"
 #include "linsolve/factor.hpp"

@@ -10,6 +10,7 @@
 #include <limits>
 #include <vector>
 
+#include "linsolve/factor_unblocked.hpp"
 #include "support.hpp"
 
 namespace {
@@ -31,48 +32,22 @@ struct Factors {
   std::vector<double> size;  // per entry: the sum of the magnitudes it was formed from
 };
 
-// Elimination one step at a time, every element rounded after every step.
+// The library's elimination one step at a time, with per entry the sum of the
+// magnitudes it was formed from, replayed from the factors: step k exchanged
+// rows k and PIVOT(k) on columns k to N and added U(k, j) times FAC(i, k) to
+// FAC(i, j); neither is changed by a later step.
 Factors reference_factor(int n, const std::vector<float>& a) {
   Factors r{a, std::vector<int>(n), std::vector<float>(n), false, {}};
-  auto f = [&](int i, int j) -> float& { return r.fac[std::size_t(j - 1) * n + (i - 1)]; };
+  r.singular = linsolve::factor_unblocked(n, r.fac.data(), n, r.pivot.data(), r.scale.data());
+  auto f = [&](int i, int j) { return r.fac[std::size_t(j - 1) * n + (i - 1)]; };
   r.size.resize(a.size());
   for (std::size_t k = 0; k < a.size(); ++k) r.size[k] = std::fabs(double(a[k]));
   auto size = [&](int i, int j) -> double& { return r.size[std::size_t(j - 1) * n + (i - 1)]; };
-  for (int i = 1; i <= n; ++i) {
-    float big = std::fabs(f(i, 1));
-    for (int j = 2; j <= n; ++j) big = std::fabs(f(i, j)) > big ? std::fabs(f(i, j)) : big;
-    r.scale[i - 1] = big < kSmall ? 1.0f : float(1.0 / big);
-  }
   for (int k = 1; k < n; ++k) {
-    int l = k;
-    float best = 0.0f;
-    for (int i = k; i <= n; ++i) {
-      const float p = std::fabs(float(double(f(i, k)) * r.scale[i - 1]));
-      if (p > best) best = p, l = i;
-    }
-    r.pivot[k - 1] = l;
-    const bool small_pivot = std::fabs(f(l, k)) <= kSmall;
-    r.singular = r.singular || small_pivot;
-    std::swap(r.scale[k - 1], r.scale[l - 1]);
-    std::swap(f(k, k), f(l, k));
-    std::swap(size(k, k), size(l, k));
-    if (!small_pivot) {
-      const float t = float(-1.0 / f(k, k));
-      for (int i = k + 1; i <= n; ++i) f(i, k) = float(double(t) * f(i, k));
-    }
-    for (int j = k + 1; j <= n; ++j) {
-      const float s = f(l, j);
-      f(l, j) = f(k, j);
-      f(k, j) = s;
-      std::swap(size(l, j), size(k, j));
-      for (int i = k + 1; i <= n; ++i) {
-        f(i, j) = float(f(i, j) + double(s) * f(i, k));
-        size(i, j) += std::fabs(double(s) * f(i, k));
-      }
-    }
+    for (int j = k; j <= n; ++j) std::swap(size(k, j), size(r.pivot[k - 1], j));
+    for (int j = k + 1; j <= n; ++j)
+      for (int i = k + 1; i <= n; ++i) size(i, j) += std::fabs(double(f(k, j)) * f(i, k));
   }
-  r.pivot[n - 1] = n;
-  r.singular = r.singular || std::fabs(f(n, n)) <= kSmall;
   return r;
 }
 
