@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "capture.hpp"
+#include "tests/support/console.hpp"
 
 namespace {
 
+using MachineTest = test_support::ConsoleTest;
+
 using Lines = std::vector<std::string>;
 
-TEST_F(ErrstackTest, RealConstantsHaveTheirBits) {
+TEST_F(MachineTest, RealConstantsHaveTheirBits) {
   const std::uint32_t bits[] = {0x00800000u, 0x7F7FFFFFu, 0x33800000u, 0x34000000u,
                                 0x3E9A209Bu, 0x7FC00000u, 0x7F800000u, 0xFF800000u};
   for (int i = 1; i <= 8; ++i) EXPECT_EQ(std::bit_cast<std::uint32_t>(AMACH(i)), bits[i - 1]) << i;
@@ -20,14 +22,14 @@ TEST_F(ErrstackTest, RealConstantsHaveTheirBits) {
   EXPECT_NE(nan, nan);
 }
 
-TEST_F(ErrstackTest, RealConstantIndexOutOfRangeStops) {
+TEST_F(MachineTest, RealConstantIndexOutOfRangeStops) {
   EXPECT_EQ(stop_status([] { AMACH(9); }), 1);
   EXPECT_EQ(lines(),
             (Lines{"", " *** TERMINAL ERROR 5 from AMACH.  The argument must be between 1 and 8",
                    " ***          inclusive. N = 9"}));
 }
 
-TEST_F(ErrstackTest, RealConstantErrorInsideTheSolverHasATraceback) {
+TEST_F(MachineTest, RealConstantErrorInsideTheSolverHasATraceback) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   EXPECT_EQ(stop_status([] { AMACH(0); }), 1);
@@ -38,12 +40,12 @@ TEST_F(ErrstackTest, RealConstantErrorInsideTheSolverHasATraceback) {
   EXPECT_EQ(out[6].substr(out[6].size() - 19), "(Called internally)");
 }
 
-TEST_F(ErrstackTest, IntegerConstants) {
+TEST_F(MachineTest, IntegerConstants) {
   const int expected[] = {32, 4, 2, 31, INT_MAX, 2, 24, -125, 128, 53, -1021, 1024};
   for (int i = 1; i <= 12; ++i) EXPECT_EQ(IMACH(i), expected[i - 1]) << i;
 }
 
-TEST_F(ErrstackTest, IntegerConstantIndexOutOfRangeStopsWithItsFixedText) {
+TEST_F(MachineTest, IntegerConstantIndexOutOfRangeStopsWithItsFixedText) {
   EXPECT_EQ(stop_status([] { IMACH(13); }), 1);
   EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 5 from IMACH.  The argument",
                             " ***          must be between 1 and 12 inclusive.",
@@ -53,7 +55,7 @@ TEST_F(ErrstackTest, IntegerConstantIndexOutOfRangeStopsWithItsFixedText) {
   EXPECT_EQ(lines().at(8), " ***          N = ******.");  // too wide for the field
 }
 
-TEST_F(ErrstackTest, UnitsGetAndSet) {
+TEST_F(MachineTest, UnitsGetAndSet) {
   int unit = 0;
   UMACH(1, unit);
   EXPECT_EQ(unit, 5);
@@ -71,7 +73,7 @@ TEST_F(ErrstackTest, UnitsGetAndSet) {
   EXPECT_EQ(unit, 6);
 }
 
-TEST_F(ErrstackTest, UnitIndexOutOfRangeStopsWithItsFixedText) {
+TEST_F(MachineTest, UnitIndexOutOfRangeStopsWithItsFixedText) {
   int unit = 6;
   EXPECT_EQ(stop_status([&] { UMACH(-4, unit); }), 1);
   EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 5 from UMACH.  The absolute",
@@ -82,7 +84,7 @@ TEST_F(ErrstackTest, UnitIndexOutOfRangeStopsWithItsFixedText) {
   EXPECT_EQ(lines().at(8), " ***          1, 2, or 3.  IABS(N) = ******.");
 }
 
-TEST_F(ErrstackTest, FixedTextsGoToTheirUnits) {
+TEST_F(MachineTest, FixedTextsGoToTheirUnits) {
   // IMACH writes on the output unit (entry 2), UMACH on the error unit (entry 3).
   int unit = io::kUnitResults;
   UMACH(-3, unit);

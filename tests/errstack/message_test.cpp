@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "capture.hpp"
 #include "errstack/detail.hpp"
+#include "tests/support/console.hpp"
 
 namespace {
 
@@ -18,10 +18,10 @@ std::string composed_from(std::string_view tmpl) {
   return composed();
 }
 
-class MessageTest : public ErrstackTest {
+class MessageTest : public test_support::ConsoleTest {
  protected:
   void SetUp() override {
-    ErrstackTest::SetUp();
+    ConsoleTest::SetUp();
     E1PSH("LSARG ");
   }
 };
@@ -125,7 +125,7 @@ TEST_F(MessageTest, BadIndexIsDroppedSilently) {
   E1ARGL(10, "a");
   E1ARGL(-10, "a");
   EXPECT_EQ(composed_from("%(I1) %(R1) %(L1)"), ".  %(I1) %(R1) %(L1)");
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
 }
 
 TEST_F(MessageTest, FullTableDropsTheValue) {

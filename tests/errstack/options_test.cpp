@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "capture.hpp"
+#include "tests/support/console.hpp"
 
 namespace {
+
+using OptionsTest = test_support::ConsoleTest;
 
 using Lines = std::vector<std::string>;
 using Values = std::vector<int>;
@@ -30,7 +32,7 @@ Lines headers(const Lines& out) {
   return h;
 }
 
-TEST_F(ErrstackTest, ConditionEstimateOptionReadsOneAndTwo) {
+TEST_F(OptionsTest, ConditionEstimateOptionReadsOneAndTwo) {
   int option = 17;
   int values[2] = {0, 0};
   E1PSH("LSARG ");
@@ -39,14 +41,14 @@ TEST_F(ErrstackTest, ConditionEstimateOptionReadsOneAndTwo) {
   EXPECT_EQ(values[1], 2);
   EXPECT_EQ(N1RTY(1), 0);
   E1POP("LSARG ");
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
 }
 
-TEST_F(ErrstackTest, SeveralOptionsAreGotInOrder) {
+TEST_F(OptionsTest, SeveralOptionsAreGotInOrder) {
   EXPECT_EQ(get({5, 16, -6, 21}, 8), (Values{1, INT_MAX, 1, 16, 0, 1, INT_MAX, 1}));
 }
 
-TEST_F(ErrstackTest, PutChangesCurrentValuesAndNegativeOptionsUseTheDefaults) {
+TEST_F(OptionsTest, PutChangesCurrentValuesAndNegativeOptionsUseTheDefaults) {
   put("MATH", 1, {17, 10}, {5, 6, 7});
   EXPECT_EQ(get({17, 10}, 3), (Values{5, 6, 7}));
   EXPECT_EQ(get({-17, -10}, 3), (Values{1, 2, 1}));
@@ -54,14 +56,14 @@ TEST_F(ErrstackTest, PutChangesCurrentValuesAndNegativeOptionsUseTheDefaults) {
   EXPECT_EQ(get({17, 10}, 3), (Values{1, 2, 7}));
 }
 
-TEST_F(ErrstackTest, DefaultsAreTheValuesOfTheFirstCall) {
+TEST_F(OptionsTest, DefaultsAreTheValuesOfTheFirstCall) {
   put("MATH", 1, {17}, {3, 4});
   EXPECT_EQ(get({-17}, 2), (Values{1, 2}));
   errstack::reset();
   EXPECT_EQ(get({17}, 2), (Values{1, 2}));
 }
 
-TEST_F(ErrstackTest, TwoBadOptionEntriesPrintTwoMessagesBeforeTheStop) {
+TEST_F(OptionsTest, TwoBadOptionEntriesPrintTwoMessagesBeforeTheStop) {
   EXPECT_EQ(stop_status([] { get({1, 17, 22}, 2); }), 1);
   const Lines out = lines();
   EXPECT_EQ(headers(out), (Lines(2, " *** TERMINAL ERROR 6 from IUMAG.")));
@@ -72,7 +74,7 @@ TEST_F(ErrstackTest, TwoBadOptionEntriesPrintTwoMessagesBeforeTheStop) {
             " *** TERMINAL ERROR 6 from IUMAG.  IOPTS(3) = 22 is an invalid MATH chapter 1");
 }
 
-TEST_F(ErrstackTest, ChapterOutOfRangeQuotesTheLastChapter) {
+TEST_F(OptionsTest, ChapterOutOfRangeQuotesTheLastChapter) {
   int option = 1;
   int value = 0;
   EXPECT_EQ(stop_status([&] { IUMAG("MATH", 11, 1, 1, &option, &value); }), 1);
@@ -82,11 +84,11 @@ TEST_F(ErrstackTest, ChapterOutOfRangeQuotesTheLastChapter) {
                    " ***          10."}));
   errstack::reset();
   EXPECT_EQ(stop_status([&] { IUMAG("stat", 21, 1, 1, &option, &value); }), 1);
-  EXPECT_NE(output().find("STAT options, ICHP must be between 1 and "), std::string::npos);
+  EXPECT_NE(console().find("STAT options, ICHP must be between 1 and "), std::string::npos);
   EXPECT_EQ(lines().back(), " ***          20.");
 }
 
-TEST_F(ErrstackTest, ChecksRunInGroups) {
+TEST_F(OptionsTest, ChecksRunInGroups) {
   int option = 17;
   int value = 0;
   // Action and product are one group: both are reported.
@@ -105,7 +107,7 @@ TEST_F(ErrstackTest, ChecksRunInGroups) {
             " *** TERMINAL ERROR 4 from IUMAG.  No options exist for MATH chapter 3.  Only");
 }
 
-TEST_F(ErrstackTest, ReportOfEveryGetAndPut) {
+TEST_F(OptionsTest, ReportOfEveryGetAndPut) {
   put("MATH", 10, {1}, {1});
   get({17}, 2);
   const std::string heading =
@@ -121,7 +123,7 @@ TEST_F(ErrstackTest, ReportOfEveryGetAndPut) {
                             row("     1", "           1"), row("     2", "           2")}));
 }
 
-TEST_F(ErrstackTest, ThePutThatSwitchesTheReportDecidesForTheWholeCall) {
+TEST_F(OptionsTest, ThePutThatSwitchesTheReportDecidesForTheWholeCall) {
   put("MATH", 10, {3, 1}, {5, 1});
   const Lines on = lines();
   ASSERT_EQ(on.size(), 10u);
@@ -131,7 +133,7 @@ TEST_F(ErrstackTest, ThePutThatSwitchesTheReportDecidesForTheWholeCall) {
   EXPECT_EQ(lines().size(), 10u);
 }
 
-TEST_F(ErrstackTest, SwitchedOffChecksLeaveBadArgumentsAlone) {
+TEST_F(OptionsTest, SwitchedOffChecksLeaveBadArgumentsAlone) {
   put("MATH", 10, {2}, {1});
   EXPECT_EQ(get({1, 17}, 3), (Values{1, 2, -99}));
   int option = 17;
@@ -139,10 +141,10 @@ TEST_F(ErrstackTest, SwitchedOffChecksLeaveBadArgumentsAlone) {
   EXPECT_EQ(stop_status([&] { IUMAG("XXXX", 1, 1, 1, &option, &value); }), -1);
   EXPECT_EQ(stop_status([&] { IUMAG("MATH", 40, 7, 1, &option, &value); }), -1);
   EXPECT_EQ(value, -5);
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
 }
 
-TEST_F(ErrstackTest, CharacterOfACode) {
+TEST_F(OptionsTest, CharacterOfACode) {
   EXPECT_EQ(ACHAR(65), 'A');
   EXPECT_EQ(ACHAR(65 + 256), 'A');
   EXPECT_EQ(ACHAR(0), '\0');

@@ -2,9 +2,11 @@
 // output unit.
 #include <string>
 
-#include "capture.hpp"
+#include "tests/support/console.hpp"
 
 namespace {
+
+using ShowTest = test_support::ConsoleTest;
 
 using Lines = std::vector<std::string>;
 
@@ -19,23 +21,23 @@ std::string row(const std::string& name, const std::string& type, const std::str
   return internal ? r + "    (Called internally)" : r;
 }
 
-TEST_F(ErrstackTest, OrderOfEquationsBlockByteForByte) {
+TEST_F(ShowTest, OrderOfEquationsBlockByteForByte) {
   E1PSH("LSARG ");
   E1ARGI(1, 0);
   E1MES(kTerminal, 1, "The number of equations must be positive while N = %(I1) is given.");
-  EXPECT_EQ(output(),
+  EXPECT_EQ(console(),
             "\n"
             " *** TERMINAL ERROR 1 from LSARG.  The number of equations must be positive\n"
             " ***          while N = 0 is given.\n");
 }
 
-TEST_F(ErrstackTest, ShortMessageTakesOneLine) {
+TEST_F(ShowTest, ShortMessageTakesOneLine) {
   E1PSH("LSARG ");
   E1MES(kWarningImmediate, 12, "Short.");
-  EXPECT_EQ(output(), "\n *** WARNING  ERROR 12 from LSARG.  Short.\n");
+  EXPECT_EQ(console(), "\n *** WARNING  ERROR 12 from LSARG.  Short.\n");
 }
 
-TEST_F(ErrstackTest, TypeWordsAreEightWide) {
+TEST_F(ShowTest, TypeWordsAreEightWide) {
   E1PSH("LSARG ");
   E1MES(kNote, 1, "n");
   E1SHOW();
@@ -45,7 +47,7 @@ TEST_F(ErrstackTest, TypeWordsAreEightWide) {
                             " *** ALERT    ERROR 2 from LSARG.  a"}));
 }
 
-TEST_F(ErrstackTest, LongRunWithoutBlanksIsCutAtTheWindow) {
+TEST_F(ShowTest, LongRunWithoutBlanksIsCutAtTheWindow) {
   E1PSH("LSARG ");
   E1MES(kTerminal, 1, "Name " + std::string(100, 'x') + " done.");
   EXPECT_EQ(lines(),
@@ -53,7 +55,7 @@ TEST_F(ErrstackTest, LongRunWithoutBlanksIsCutAtTheWindow) {
                    kCont + std::string(36, 'x') + " done."}));
 }
 
-TEST_F(ErrstackTest, LongFirstWordBreaksAtTheLeadingBlanks) {
+TEST_F(ShowTest, LongFirstWordBreaksAtTheLeadingBlanks) {
   E1PSH("LSARG ");
   // The only blanks within the room are the two after the leading full stop.
   E1MES(kTerminal, 1, std::string(50, 'z'));
@@ -61,7 +63,7 @@ TEST_F(ErrstackTest, LongFirstWordBreaksAtTheLeadingBlanks) {
             (Lines{"", " *** TERMINAL ERROR 1 from LSARG. ", kCont + std::string(50, 'z')}));
 }
 
-TEST_F(ErrstackTest, BreakAtTwoBlanksStartsTheNextLineWithTheWord) {
+TEST_F(ShowTest, BreakAtTwoBlanksStartsTheNextLineWithTheWord) {
   E1PSH("LSARG ");
   // The full stop lands at position 45 of the message; blanks at 46 and 47.
   const std::string sentence = std::string(30, 'x') + " " + std::string(10, 'y') + ".";
@@ -70,21 +72,21 @@ TEST_F(ErrstackTest, BreakAtTwoBlanksStartsTheNextLineWithTheWord) {
                             kCont + "Next sentence here."}));
 }
 
-TEST_F(ErrstackTest, ContinuationLineKeepsItsBlankAndSkipsTheSecond) {
+TEST_F(ShowTest, ContinuationLineKeepsItsBlankAndSkipsTheSecond) {
   E1PSH("LSARG ");
   E1MES(kTerminal, 1, "Head " + std::string(62, 'w') + ".  Tail.");
   EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  Head",
                             kCont + std::string(62, 'w') + ". ", kCont + "Tail."}));
 }
 
-TEST_F(ErrstackTest, MarkerForcesABreak) {
+TEST_F(ShowTest, MarkerForcesABreak) {
   E1PSH("LSARG ");
   E1MES(kTerminal, 1, "one%/two%/three");
   EXPECT_EQ(lines(),
             (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  one", kCont + "two", kCont + "three"}));
 }
 
-TEST_F(ErrstackTest, TracebackForAnErrorAtLevelThree) {
+TEST_F(ShowTest, TracebackForAnErrorAtLevelThree) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   E1MES(kTerminal, 2, "Bad.");
@@ -98,7 +100,7 @@ TEST_F(ErrstackTest, TracebackForAnErrorAtLevelThree) {
   EXPECT_EQ(stop_status([] { E1POP("L2ARG "); }), 1);
 }
 
-TEST_F(ErrstackTest, LowerCaseFirstLetterBeforeUpperCaseIsShownUpperCase) {
+TEST_F(ShowTest, LowerCaseFirstLetterBeforeUpperCaseIsShownUpperCase) {
   E1PSH("sOLVE ");
   E1PSH("lower ");
   E1MES(kWarningImmediate, 1, "x");
@@ -109,7 +111,7 @@ TEST_F(ErrstackTest, LowerCaseFirstLetterBeforeUpperCaseIsShownUpperCase) {
   EXPECT_EQ(out[6], row("SOLVE", "0", "0", false));
 }
 
-TEST_F(ErrstackTest, PrintingTwicePrintsOnce) {
+TEST_F(ShowTest, PrintingTwicePrintsOnce) {
   E1PSH("LSARG ");
   E1MES(kWarning, 1, "Once.");
   E1SHOW();
@@ -117,7 +119,7 @@ TEST_F(ErrstackTest, PrintingTwicePrintsOnce) {
   EXPECT_EQ(lines(), (Lines{"", " *** WARNING  ERROR 1 from LSARG.  Once."}));
 }
 
-TEST_F(ErrstackTest, MessagesGoToTheErrorUnitOfTheMoment) {
+TEST_F(ShowTest, MessagesGoToTheErrorUnitOfTheMoment) {
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* other = open_memstream(&buffer, &size);
@@ -132,7 +134,7 @@ TEST_F(ErrstackTest, MessagesGoToTheErrorUnitOfTheMoment) {
   E1MES(kWarningImmediate, 2, "Here.");
   std::fflush(other);
   EXPECT_EQ(std::string(buffer, size), "\n *** WARNING  ERROR 1 from LSARG.  Elsewhere.\n");
-  EXPECT_EQ(output(), "\n *** WARNING  ERROR 2 from LSARG.  Here.\n");
+  EXPECT_EQ(console(), "\n *** WARNING  ERROR 2 from LSARG.  Here.\n");
   io::bind_unit(io::kUnitResults, nullptr);
   std::fclose(other);
   std::free(buffer);

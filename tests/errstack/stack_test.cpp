@@ -2,13 +2,15 @@
 // each error type, and the facility's own errors.
 #include <string>
 
-#include "capture.hpp"
+#include "tests/support/console.hpp"
 
 namespace {
 
+using StackTest = test_support::ConsoleTest;
+
 using Lines = std::vector<std::string>;
 
-TEST_F(ErrstackTest, CallerReadsWhatTheCalleeRecordedAndPassedDown) {
+TEST_F(StackTest, CallerReadsWhatTheCalleeRecordedAndPassedDown) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   E1POP("L2ARG ");
@@ -24,7 +26,7 @@ TEST_F(ErrstackTest, CallerReadsWhatTheCalleeRecordedAndPassedDown) {
   EXPECT_EQ(N1RCD(0), 2);
 }
 
-TEST_F(ErrstackTest, NoteIsNotPassedDown) {
+TEST_F(StackTest, NoteIsNotPassedDown) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   E1MES(kNote, 4, "a note");
@@ -33,10 +35,10 @@ TEST_F(ErrstackTest, NoteIsNotPassedDown) {
   EXPECT_EQ(N1RTY(0), 0);
   EXPECT_EQ(N1RCD(0), 0);
   E1POP("LSARG ");
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
 }
 
-TEST_F(ErrstackTest, WarningFromLevelFourPrintsOnceAtThePopOfLevelTwo) {
+TEST_F(StackTest, WarningFromLevelFourPrintsOnceAtThePopOfLevelTwo) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   E1PSH("L2CRG ");
@@ -45,7 +47,7 @@ TEST_F(ErrstackTest, WarningFromLevelFourPrintsOnceAtThePopOfLevelTwo) {
   E1POP("L2CRG ");
   EXPECT_EQ(N1RTY(1), kWarning);  // level 3 reads it before it pops
   E1POP("L2ARG ");
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
   EXPECT_EQ(stop_status([] { E1POP("LSARG "); }), -1);
   EXPECT_EQ(lines(), (Lines{"", " *** WARNING  ERROR 3 from LSARG.  Deep warning 7."}));
   // Back at USER, which keeps the last error passed down.
@@ -54,25 +56,25 @@ TEST_F(ErrstackTest, WarningFromLevelFourPrintsOnceAtThePopOfLevelTwo) {
   EXPECT_EQ(N1RTY(1), kWarning);
 }
 
-TEST_F(ErrstackTest, FatalErrorStopsAtThePopOfLevelTwo) {
+TEST_F(StackTest, FatalErrorStopsAtThePopOfLevelTwo) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   E1MES(kFatal, 2, "Fatal.");
   EXPECT_EQ(stop_status([] { E1POP("L2ARG "); }), -1);
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
   EXPECT_EQ(stop_status([] { E1POP("LSARG "); }), io::kStatusSolverStop);
   EXPECT_EQ(lines(), (Lines{"", " *** FATAL    ERROR 2 from LSARG.  Fatal."}));
 }
 
-TEST_F(ErrstackTest, FatalErrorAtLevelTwoStopsAtItsOwnPop) {
+TEST_F(StackTest, FatalErrorAtLevelTwoStopsAtItsOwnPop) {
   E1PSH("LSARG ");
   E1MES(kFatal, 1, "Fatal.");
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
   EXPECT_EQ(stop_status([] { E1POP("LSARG "); }), 1);
   EXPECT_EQ(lines(), (Lines{"", " *** FATAL    ERROR 1 from LSARG.  Fatal."}));
 }
 
-TEST_F(ErrstackTest, TerminalErrorPrintsWhenRecordedAndStopsAtItsOwnPop) {
+TEST_F(StackTest, TerminalErrorPrintsWhenRecordedAndStopsAtItsOwnPop) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   E1PSH("L2CRG ");
@@ -84,7 +86,7 @@ TEST_F(ErrstackTest, TerminalErrorPrintsWhenRecordedAndStopsAtItsOwnPop) {
   EXPECT_EQ(lines().size(), printed);  // not printed again
 }
 
-TEST_F(ErrstackTest, ImmediateFormsPrintAtOnce) {
+TEST_F(StackTest, ImmediateFormsPrintAtOnce) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   E1MES(kWarningImmediate, 4, "Soon.");
@@ -102,16 +104,16 @@ TEST_F(ErrstackTest, ImmediateFormsPrintAtOnce) {
   EXPECT_EQ(lines().size(), printed);
 }
 
-TEST_F(ErrstackTest, ClearingTypeAndCodeDiscardsThePendingMessage) {
+TEST_F(StackTest, ClearingTypeAndCodeDiscardsThePendingMessage) {
   E1PSH("LSARG ");
   E1MES(kWarning, 1, "Discarded.");
   E1MES(0, 0, "");
   EXPECT_EQ(N1RTY(0), 0);
   E1POP("LSARG ");
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
 }
 
-TEST_F(ErrstackTest, MinusOneLeavesTypeAndCodeAlone) {
+TEST_F(StackTest, MinusOneLeavesTypeAndCodeAlone) {
   E1PSH("LSARG ");
   E1MES(kWarning, 4, "First.");
   E1MES(-1, -1, "Second.");
@@ -123,9 +125,9 @@ TEST_F(ErrstackTest, MinusOneLeavesTypeAndCodeAlone) {
   EXPECT_EQ(lines(), (Lines{"", " *** WARNING  ERROR 6 from LSARG.  Third."}));
 }
 
-TEST_F(ErrstackTest, PushBeyondLevelFiftyStops) {
+TEST_F(StackTest, PushBeyondLevelFiftyStops) {
   for (int i = 2; i <= 50; ++i) E1PSH("R" + std::to_string(i));
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(console(), "");
   EXPECT_EQ(stop_status([] { E1PSH("ONEMORE"); }), 1);
   const Lines out = lines();
   ASSERT_GE(out.size(), 3u);
@@ -137,7 +139,7 @@ TEST_F(ErrstackTest, PushBeyondLevelFiftyStops) {
   EXPECT_EQ(out.back().substr(0, 9), "     USER");
 }
 
-TEST_F(ErrstackTest, PopOfAnotherNameStops) {
+TEST_F(StackTest, PopOfAnotherNameStops) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   EXPECT_EQ(stop_status([] { E1POP("LSARG "); }), 1);
@@ -147,12 +149,12 @@ TEST_F(ErrstackTest, PopOfAnotherNameStops) {
   EXPECT_EQ(out[2], " ***          match the name L2ARG in the stack.");
 }
 
-TEST_F(ErrstackTest, PopNamesCompareWithoutTrailingBlanks) {
+TEST_F(StackTest, PopNamesCompareWithoutTrailingBlanks) {
   E1PSH("LSARG");
   EXPECT_EQ(stop_status([] { E1POP("LSARG      "); }), -1);
 }
 
-TEST_F(ErrstackTest, PopFromEmptyStackStops) {
+TEST_F(StackTest, PopFromEmptyStackStops) {
   EXPECT_EQ(stop_status([] { E1POP("LSARG "); }), 1);
   EXPECT_EQ(
       lines(),
@@ -160,7 +162,7 @@ TEST_F(ErrstackTest, PopFromEmptyStackStops) {
              " ***          LSARG because stack is empty."}));
 }
 
-TEST_F(ErrstackTest, QueriesAcceptOnlyZeroOrOne) {
+TEST_F(StackTest, QueriesAcceptOnlyZeroOrOne) {
   E1PSH("LSARG ");
   EXPECT_EQ(stop_status([] { N1RTY(2); }), 1);
   EXPECT_EQ(
@@ -175,7 +177,7 @@ TEST_F(ErrstackTest, QueriesAcceptOnlyZeroOrOne) {
             " *** TERMINAL ERROR 1 from USER.  The argument passed to N1RCD must be 0 or 1.");
 }
 
-TEST_F(ErrstackTest, TypeOutsideTheTableStops) {
+TEST_F(StackTest, TypeOutsideTheTableStops) {
   E1PSH("LSARG ");
   EXPECT_EQ(stop_status([] { E1MES(8, 1, "Never composed."); }), 1);
   EXPECT_EQ(lines(),
@@ -183,7 +185,7 @@ TEST_F(ErrstackTest, TypeOutsideTheTableStops) {
                    " ***          specified."}));
 }
 
-TEST_F(ErrstackTest, ResetStartsAgainFromUser) {
+TEST_F(StackTest, ResetStartsAgainFromUser) {
   E1PSH("LSARG ");
   E1PSH("L2ARG ");
   errstack::reset();

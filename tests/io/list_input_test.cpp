@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "capture.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
+#include "tests/support/stderr_capture.hpp"
 
 namespace {
 
@@ -27,7 +27,7 @@ Reading read_statements(const std::string& input, int statements = 1) {
   io::reset_units();
   io::bind_unit(io::kUnitInput, in);
   Reading r;
-  iotest::StderrCapture err;
+  test_support::StderrCapture err;
   try {
     for (int i = 0; i < statements; ++i) {
       float target = 7.0f;

@@ -1,14 +1,17 @@
 #include "io/results_file.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
-#include "capture.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
+#include "tests/support/stderr_capture.hpp"
+#include "work_dir.hpp"
 
 namespace {
 
@@ -30,7 +33,7 @@ class ResultsFile : public ::testing::Test {
   // first line in message.
   template <class F>
   int stop_status(F f) {
-    iotest::StderrCapture err;
+    test_support::StderrCapture err;
     int status = 0;
     try {
       f();

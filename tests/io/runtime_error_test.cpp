@@ -3,10 +3,10 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
-#include "capture.hpp"
 #include "io/call_trace.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
+#include "tests/support/stderr_capture.hpp"
 
 namespace {
 
@@ -43,7 +43,7 @@ void matrica() {
 
 TEST(SevereError, WritesTheMessageLineAndATracebackInnermostFirstThenStops) {
   io::reset_units();
-  iotest::StderrCapture err;
+  test_support::StderrCapture err;
   int status = 0;
   try {
     line_main = __LINE__ + 1;
@@ -64,7 +64,7 @@ TEST(SevereError, FillsTheUnitAndTheFileAndClosesEveryFile) {
   static int closed = 0;
   closed = 0;
   io::register_closer([] { ++closed; });
-  iotest::StderrCapture err;
+  test_support::StderrCapture err;
   int status = 0;
   try {
     io::severe_error(io::kErrPermission, 10, "rezult.txt");

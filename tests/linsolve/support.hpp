@@ -1,90 +1,49 @@
 #pragma once
-// Shared by the solver tests: a fixture with a fresh error stack and a captured
-// console, the test matrices (column-major, leading dimension N), and
-// double-precision references.
+// Shared by the solver tests: the console fixture with the solver's hooks, the
+// test matrices (column-major, leading dimension N), and double-precision
+// references.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "bench/influence_matrix.hpp"
 #include "errstack/errstack.hpp"
 #include "io/terminate.hpp"
-#include "io/units.hpp"
 #include "linsolve/state.hpp"
 #include "linsolve/vector_paths.hpp"
+#include "tests/support/console.hpp"
 
 namespace linsolve_test {
 
-class SolverTest : public ::testing::Test {
+// The console fixture with the solver's test hooks at their defaults.
+class SolverTest : public test_support::ConsoleTest {
  protected:
   void SetUp() override {
-    errstack::reset();
-    linsolve::state().failing_requests = 0;
-    linsolve::state().vector_limit = linsolve::kAvx512;
-    console_ = std::tmpfile();
-    ASSERT_NE(console_, nullptr);
-    io::bind_unit(io::kUnitOutput, console_);
+    ConsoleTest::SetUp();
+    reset_hooks();
   }
 
   void TearDown() override {
-    io::reset_units();
-    std::fclose(console_);
+    ConsoleTest::TearDown();
+    reset_hooks();
+  }
+
+  static void reset_hooks() {
     linsolve::state().failing_requests = 0;
     linsolve::state().vector_limit = linsolve::kAvx512;
-    errstack::reset();
-  }
-
-  // Everything printed on unit 6 so far.
-  std::string console() {
-    std::fflush(console_);
-    std::rewind(console_);
-    std::string text;
-    char buf[512];
-    for (std::size_t got; (got = std::fread(buf, 1, sizeof buf, console_)) > 0;)
-      text.append(buf, got);
-    std::fseek(console_, 0, SEEK_END);
-    return text;
-  }
-
-  void clear_console() {
-    std::fclose(console_);
-    console_ = std::tmpfile();
-    io::bind_unit(io::kUnitOutput, console_);
-  }
-
-  // Whether the console shows text, ignoring how the message box broke its lines.
-  bool printed(std::string_view text) {
-    return flat(console()).find(flat(text)) != std::string::npos;
-  }
-
-  static std::string flat(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-      if (s.substr(i, 3) == "***") {
-        i += 2;
-        continue;
-      }
-      if (!std::isspace(static_cast<unsigned char>(s[i]))) out += s[i];
-    }
-    return out;
   }
 
   // Runs the calls that follow one level up, as routines called by a library
   // routine: N1RTY(1) and N1RCD(1) then tell what the last call recorded, and
   // only a TERMINAL error stops the run.
   static void enter_library() { E1PSH("CALLER "); }
-
-  std::FILE* console_ = nullptr;
 };
 
 inline float entry(std::mt19937& gen) {
