@@ -13,15 +13,11 @@ struct System {
   void fill(float nvort, float vinf = 20.0f) { MATRICA(*xv, nvort, *a, *rhs, 0.0f, vinf); }
 };
 
-float coefficient(float xc, float xv) {
-  return float((1.0 / (double(xc) - double(xv))) / double(6.28f));
-}
-
 TEST(Matrica, OneVortex) {
   System s;
   s.fill(1.0f);
   EXPECT_EQ((*s.xv)(1), 0.25f);
-  EXPECT_EQ((*s.a)(1, 1), coefficient(0.75f, 0.25f));
+  EXPECT_EQ((*s.a)(1, 1), 0.318471313f);  // (1 / 0.5) / 6.28
   EXPECT_NEAR((*s.a)(1, 1), 0.318471f, 1e-6f);
   EXPECT_EQ((*s.rhs)(1), 0.0f);
 }
@@ -32,9 +28,11 @@ TEST(Matrica, TwoVorticesGiveSignsByTheSideOfTheControlPoint) {
   RealMatrix& a = *s.a;
   EXPECT_EQ((*s.xv)(1), 0.125f);
   EXPECT_EQ((*s.xv)(2), 0.625f);
-  EXPECT_EQ(a(1, 2), coefficient(0.375f, 0.625f));  // control point 1 in front of vortex 2
+  // Control points at 0.375 and 0.875; control point 1 is in front of vortex 2.
+  EXPECT_EQ(a(1, 2), -0.636942625f);  // (1 / -0.25) / 6.28
   EXPECT_LT(a(1, 2), 0.0f);
-  EXPECT_EQ(a(2, 1), coefficient(0.875f, 0.125f));
+  EXPECT_EQ(a(2, 1), 0.212314218f);  // (1 / 0.75) / 6.28
+  EXPECT_EQ(a(1, 1), 0.636942625f);
   EXPECT_GT(a(2, 2), 0.0f);
 }
 
@@ -42,11 +40,9 @@ TEST(Matrica, FractionalCountFillsOnlyTheLeadingBlock) {
   System s;
   s.fill(4.5f);
   RealMatrix& a = *s.a;
-  // Offsets are divisions of 0.25 and 0.75 by the count, not fractions of the spacing.
-  const float spacing = float(1.0 / 4.5);
-  EXPECT_EQ((*s.xv)(4), float(3.0 * double(spacing) + double(float(0.25 / 4.5))));
-  const float xc4 = float(3.0 * double(spacing) + double(float(0.75 / 4.5)));
-  EXPECT_EQ(a(4, 4), coefficient(xc4, (*s.xv)(4)));
+  // Vortex 4 at 3.25 / 4.5 and control point 4 at 3.75 / 4.5, each as stored.
+  EXPECT_EQ((*s.xv)(4), 0.722222209f);
+  EXPECT_EQ(a(4, 4), 1.43312025f);  // (1 / (0.833333373 - 0.722222209)) / 6.28
   EXPECT_NE(a(4, 1), 0.0f);
   EXPECT_EQ(a(5, 1), 0.0f);
   EXPECT_EQ(a(1, 5), 0.0f);

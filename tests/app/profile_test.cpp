@@ -44,17 +44,17 @@ TEST(Profil, TenPointsFollowTheThreePiecesOfTheCamberLine) {
   Profile p;
   PROFIL(10.0f, *p.rhs, *p.y, 0.0f, 20.0f);
   RealArray& y = *p.y;
-  EXPECT_EQ(y(1), float(std::sqrt(double(0.1f)) * 0.25));  // nose
-  EXPECT_EQ(y(2), 0.1f);                                   // 0.2 as summed is not below 0.2
+  EXPECT_EQ(y(1), 0.079056941f);  // the nose: 0.25 sqrt(0.1)
+  EXPECT_EQ(y(2), 0.1f);          // 0.2 as summed is not below 0.2
   EXPECT_EQ(y(5), 0.1f);
   // The sixth running sum is exactly 0.6f and takes the falling line.
   EXPECT_EQ(std::bit_cast<std::uint32_t>(y(6)), std::bit_cast<std::uint32_t>(0.099999994f));
   // The tenth is 1.0000001, past 1.0: no ordinate, so the slope falls to zero.
   EXPECT_EQ(y(10), 0.0f);
-  const float slope10 = float((0.0 - double(y(9))) / (1.0 / 10.0));
-  EXPECT_EQ((*p.rhs)(10), float((0.0 - double(slope10)) * 20.0));
-  const float slope1 = float((double(y(1)) - 0.0) / (1.0 / 10.0));
-  EXPECT_EQ((*p.rhs)(1), float((0.0 - double(slope1)) * 20.0));
+  // Right-hand side: minus the backward-difference slope times the velocity 20.
+  EXPECT_EQ(y(9), 0.0249999762f);
+  EXPECT_EQ((*p.rhs)(10), 4.99999523f);  // -((0 - y(9)) / 0.1) * 20
+  EXPECT_EQ((*p.rhs)(1), -15.811388f);   // -((y(1) - 0) / 0.1) * 20
 }
 
 TEST(Profil, FiveVorticesStartOnTheFlatPart) {

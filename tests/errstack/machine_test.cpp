@@ -1,7 +1,9 @@
 // Machine constants, the unit table and their fixed error texts.
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "tests/support/console.hpp"
@@ -12,12 +14,18 @@ using MachineTest = test_support::ConsoleTest;
 
 using Lines = std::vector<std::string>;
 
-TEST_F(MachineTest, RealConstantsHaveTheirBits) {
-  const std::uint32_t bits[] = {0x00800000u, 0x7F7FFFFFu, 0x33800000u, 0x34000000u,
-                                0x3E9A209Bu, 0x7FC00000u, 0x7F800000u, 0xFF800000u};
-  for (int i = 1; i <= 8; ++i) EXPECT_EQ(std::bit_cast<std::uint32_t>(AMACH(i)), bits[i - 1]) << i;
-  EXPECT_EQ(AMACH(4), 0x1p-23f);
+TEST_F(MachineTest, RealConstantsAreThoseOfSinglePrecision) {
+  using limits = std::numeric_limits<float>;
+  EXPECT_EQ(AMACH(1), limits::min());
+  EXPECT_EQ(AMACH(2), limits::max());
   EXPECT_EQ(AMACH(3), 0x1p-24f);
+  EXPECT_EQ(AMACH(4), limits::epsilon());  // the largest relative spacing, 2^-23
+  EXPECT_EQ(AMACH(4), 0x1p-23f);
+  EXPECT_EQ(AMACH(5), std::log10(2.0f));
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(AMACH(6)),
+            std::bit_cast<std::uint32_t>(limits::quiet_NaN()));
+  EXPECT_EQ(AMACH(7), limits::infinity());
+  EXPECT_EQ(AMACH(8), -limits::infinity());
   const float nan = AMACH(6);
   EXPECT_NE(nan, nan);
 }
@@ -40,8 +48,15 @@ TEST_F(MachineTest, RealConstantErrorInsideTheSolverHasATraceback) {
   EXPECT_EQ(out[6].substr(out[6].size() - 19), "(Called internally)");
 }
 
-TEST_F(MachineTest, IntegerConstants) {
-  const int expected[] = {32, 4, 2, 31, INT_MAX, 2, 24, -125, 128, 53, -1021, 1024};
+TEST_F(MachineTest, IntegerConstantsAreThoseOfIntFloatAndDouble) {
+  using Int = std::numeric_limits<int>;
+  using Float = std::numeric_limits<float>;
+  using Double = std::numeric_limits<double>;
+  const int bits = int(sizeof(int)) * CHAR_BIT;
+  const int expected[] = {bits,           int(sizeof(int)),     Int::radix,
+                          Int::digits,    Int::max(),           Float::radix,
+                          Float::digits,  Float::min_exponent,  Float::max_exponent,
+                          Double::digits, Double::min_exponent, Double::max_exponent};
   for (int i = 1; i <= 12; ++i) EXPECT_EQ(IMACH(i), expected[i - 1]) << i;
 }
 
