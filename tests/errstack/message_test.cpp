@@ -2,6 +2,7 @@
 // table; the value texts of the three setters.
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -32,22 +33,32 @@ TEST_F(MessageTest, OrderOfEquationsMessage) {
   EXPECT_EQ(composed(), ".  The number of equations must be positive while N = 0 is given.");
 }
 
-TEST_F(MessageTest, PlaceholdersOfEitherCaseAndAtTheEnd) {
-  E1ARGI(1, 12);
-  E1ARGI(2, 34);
-  EXPECT_EQ(composed_from("a %(i1) b %(I1) c %(I2)"), ".  a 12 b 12 c 34");
-}
-
-TEST_F(MessageTest, PlaceholdersWithoutValueStayVerbatim) {
-  E1ARGI(1, 5);
-  // Digit 0, a letter without a setter, no value for index 3, unknown letter.
-  EXPECT_EQ(composed_from("%(I0) %(A1) %(I3) %(X1) %(I1"), ".  %(I0) %(A1) %(I3) %(X1) %(I1");
-}
-
-TEST_F(MessageTest, FirstValueWithAKeyWins) {
-  E1ARGI(1, 1);
-  E1ARGI(1, 2);
-  EXPECT_EQ(composed_from("%(I1)"), ".  1");
+TEST_F(MessageTest, PlaceholdersTakeTheValuesSetBeforeTheMessage) {
+  const struct {
+    std::function<void()> set;
+    const char* tmpl;
+    const char* want;
+  } cases[] = {
+      // Either case, and a placeholder at the very end.
+      {[] { E1ARGI(1, 12), E1ARGI(2, 34); }, "a %(i1) b %(I1) c %(I2)", ".  a 12 b 12 c 34"},
+      // Digit 0, a letter without a setter, no value for index 3, unknown letter.
+      {[] { E1ARGI(1, 5); }, "%(I0) %(A1) %(I3) %(X1) %(I1", ".  %(I0) %(A1) %(I3) %(X1) %(I1"},
+      // The first value with a key wins.
+      {[] { E1ARGI(1, 1), E1ARGI(1, 2); }, "%(I1)", ".  1"},
+      // Values of the three kinds do not mix.
+      {[] { E1ARGI(1, 3), E1ARGR(1, 0.25f), E1ARGL(1, "L2ARG "); }, "%(L1) %(R1) %(I1)",
+       ".  L2ARG 2.500000E-01 3"},
+      // A value text is never taken for a key.
+      {[] { E1ARGL(1, "*I1*9%xyz"), E1ARGI(1, 4); }, "%(I1)", ".  4"},
+      // Integer texts.
+      {[] { E1ARGI(1, -7), E1ARGI(2, INT_MAX), E1ARGI(3, INT_MIN); }, "%(I1)|%(I2)|%(I3)",
+       ".  -7|2147483647|-2147483648"},
+  };
+  // Each message empties the argument table, so the cases follow one another.
+  for (const auto& c : cases) {
+    c.set();
+    EXPECT_EQ(composed_from(c.tmpl), c.want) << c.tmpl;
+  }
 }
 
 TEST_F(MessageTest, EachMessageEmptiesTheArgumentTable) {
@@ -56,30 +67,10 @@ TEST_F(MessageTest, EachMessageEmptiesTheArgumentTable) {
   EXPECT_EQ(composed_from("second %(I1)"), ".  second %(I1)");
 }
 
-TEST_F(MessageTest, ValuesOfTheThreeKindsDoNotMix) {
-  E1ARGI(1, 3);
-  E1ARGR(1, 0.25f);
-  E1ARGL(1, "L2ARG ");
-  EXPECT_EQ(composed_from("%(L1) %(R1) %(I1)"), ".  L2ARG 2.500000E-01 3");
-}
-
-TEST_F(MessageTest, ValueTextIsNeverTakenForAKey) {
-  E1ARGL(1, "*I1*9%xyz");
-  E1ARGI(1, 4);
-  EXPECT_EQ(composed_from("%(I1)"), ".  4");
-}
-
 TEST_F(MessageTest, EmptyOrBlankTemplateKeepsThePreviousMessage) {
   EXPECT_EQ(composed_from("kept"), ".  kept");
   EXPECT_EQ(composed_from(""), ".  kept");
   EXPECT_EQ(composed_from(" "), ".  kept");
-}
-
-TEST_F(MessageTest, IntegerTexts) {
-  E1ARGI(1, -7);
-  E1ARGI(2, INT_MAX);
-  E1ARGI(3, INT_MIN);
-  EXPECT_EQ(composed_from("%(I1)|%(I2)|%(I3)"), ".  -7|2147483647|-2147483648");
 }
 
 TEST_F(MessageTest, RealTexts) {

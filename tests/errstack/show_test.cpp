@@ -47,43 +47,36 @@ TEST_F(ShowTest, TypeWordsAreEightWide) {
                             " *** ALERT    ERROR 2 from LSARG.  a"}));
 }
 
-TEST_F(ShowTest, LongRunWithoutBlanksIsCutAtTheWindow) {
-  E1PSH("LSARG ");
-  E1MES(kTerminal, 1, "Name " + std::string(100, 'x') + " done.");
-  EXPECT_EQ(lines(),
-            (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  Name", kCont + std::string(64, 'x'),
-                   kCont + std::string(36, 'x') + " done."}));
-}
-
-TEST_F(ShowTest, LongFirstWordBreaksAtTheLeadingBlanks) {
-  E1PSH("LSARG ");
-  // The only blanks within the room are the two after the leading full stop.
-  E1MES(kTerminal, 1, std::string(50, 'z'));
-  EXPECT_EQ(lines(),
-            (Lines{"", " *** TERMINAL ERROR 1 from LSARG. ", kCont + std::string(50, 'z')}));
-}
-
-TEST_F(ShowTest, BreakAtTwoBlanksStartsTheNextLineWithTheWord) {
-  E1PSH("LSARG ");
+TEST_F(ShowTest, LongMessagesBreakAtBlanksAndMarkers) {
   // The full stop lands at position 45 of the message; blanks at 46 and 47.
   const std::string sentence = std::string(30, 'x') + " " + std::string(10, 'y') + ".";
-  E1MES(kTerminal, 1, sentence + "  Next sentence here.");
-  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  " + sentence,
-                            kCont + "Next sentence here."}));
-}
-
-TEST_F(ShowTest, ContinuationLineKeepsItsBlankAndSkipsTheSecond) {
-  E1PSH("LSARG ");
-  E1MES(kTerminal, 1, "Head " + std::string(62, 'w') + ".  Tail.");
-  EXPECT_EQ(lines(), (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  Head",
-                            kCont + std::string(62, 'w') + ". ", kCont + "Tail."}));
-}
-
-TEST_F(ShowTest, MarkerForcesABreak) {
-  E1PSH("LSARG ");
-  E1MES(kTerminal, 1, "one%/two%/three");
-  EXPECT_EQ(lines(),
-            (Lines{"", " *** TERMINAL ERROR 1 from LSARG.  one", kCont + "two", kCont + "three"}));
+  const std::string head = " *** TERMINAL ERROR 1 from LSARG. ";
+  const struct {
+    std::string text;
+    Lines want;
+  } cases[] = {
+      // A run without blanks is cut at the window's end.
+      {"Name " + std::string(100, 'x') + " done.",
+       {"", head + " Name", kCont + std::string(64, 'x'), kCont + std::string(36, 'x') + " done."}},
+      // A long first word: the only blanks within the room are the two after the
+      // leading full stop.
+      {std::string(50, 'z'), {"", head, kCont + std::string(50, 'z')}},
+      // A break at two blanks starts the next line with the word.
+      {sentence + "  Next sentence here.",
+       {"", head + " " + sentence, kCont + "Next sentence here."}},
+      // A continuation line keeps its blank and skips the second.
+      {"Head " + std::string(62, 'w') + ".  Tail.",
+       {"", head + " Head", kCont + std::string(62, 'w') + ". ", kCont + "Tail."}},
+      // The marker forces a break.
+      {"one%/two%/three", {"", head + " one", kCont + "two", kCont + "three"}},
+  };
+  for (const auto& c : cases) {
+    errstack::reset();
+    clear_console();
+    E1PSH("LSARG ");
+    E1MES(kTerminal, 1, c.text);
+    EXPECT_EQ(lines(), c.want) << c.text;
+  }
 }
 
 TEST_F(ShowTest, TracebackForAnErrorAtLevelThree) {
