@@ -1,5 +1,6 @@
 #include "app/influence.hpp"
 
+#include "app/division_loops.hpp"
 #include "app/real_loop.hpp"
 #include "io/call_trace.hpp"
 
@@ -47,8 +48,17 @@ void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, floa
   COORD(XV, matrica.XC, NVORT);
   float& i = matrica.i;
   float& j = matrica.j;
+  const int rows = real_trips(1.0, double(NVORT), 1.0);
   real_loop(i, 1.0, double(NVORT), 1.0, [&] {
     RHS1(subscript(i)) = float(double(ALPHA) * double(VINF));
+    if (rows <= kExtent) {
+      // Every subscript of the column is within bounds: the column is formed
+      // two rows at a time, and the row counter ends where the loop would leave it.
+      influence_column(rows, &matrica.XC(1), double(XV(subscript(i))), double(matrica.divisor),
+                       &AMAT(1, subscript(i)));
+      j = float(double(rows) + 1.0);
+      return;
+    }
     real_loop(j, 1.0, double(NVORT), 1.0, [&] {
       AMAT(subscript(j), subscript(i)) =
           float((1.0 / (double(matrica.XC(subscript(j))) - double(XV(subscript(i))))) /

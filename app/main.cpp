@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/bounded_array.hpp"
+#include "app/division_loops.hpp"
 #include "app/influence.hpp"
 #include "app/memory_tuning.hpp"
 #include "app/profile.hpp"
@@ -76,13 +77,25 @@ void pressure_step() {
     const double xpt = f.XPT;
     float counter = 0.0f;
     float usum = 0.0f;
-    real_loop(counter, 1.0, nvort, 1.0, [&] {
-      if (counter == k) return;  // the self term, skipped by comparing the counters
-      const int j = subscript(counter);
-      f.DVEL(j) =
-          float(double(f.GAM2(j)) / (std::fabs(double(counter) / nvort - xpt) * double(6.2832f)));
-      usum = float(double(usum) + double(f.DVEL(j)));
-    });
+    const int points = real_trips(1.0, nvort, 1.0);
+    if (points <= kExtent) {
+      // Every subscript is within bounds: the velocities are formed two at a
+      // time first (the counters hold whole numbers, so j = k is the point
+      // itself), then summed in order.
+      const int self = subscript(k);
+      induced_velocities(points, self, nvort, xpt, &f.GAM2(1), &f.DVEL(1));
+      for (int j = 1; j <= points; ++j)
+        if (j != self) usum = float(double(usum) + double(f.DVEL(j)));
+      counter = float(double(points) + 1.0);
+    } else {
+      real_loop(counter, 1.0, nvort, 1.0, [&] {
+        if (counter == k) return;  // the self term, skipped by comparing the counters
+        const int j = subscript(counter);
+        f.DVEL(j) =
+            float(double(f.GAM2(j)) / (std::fabs(double(counter) / nvort - xpt) * double(6.2832f)));
+        usum = float(double(usum) + double(f.DVEL(j)));
+      });
+    }
     f.j = counter;
     f.USUM = usum;
     const double dynamic = ((double(f.VINF) * double(f.VINF)) * double(f.RHO)) / 2.0;

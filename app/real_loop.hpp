@@ -6,9 +6,14 @@
 // rounded to float. The counter's value never ends the loop: the trip count does.
 #include "io/real_to_int.hpp"
 
+// The trip count of the loop from first to last by step.
+inline int real_trips(double first, double last, double step) {
+  return io::real_to_int((last - first + step) / step);
+}
+
 template <class Body>
 void real_loop(float& counter, double first, double last, double step, Body body) {
-  const int trips = io::real_to_int((last - first + step) / step);
+  const int trips = real_trips(first, last, step);
   const float fstep = float(step);
   counter = float(first);
   for (int pass = 0; pass < trips; ++pass) {
