@@ -8,12 +8,15 @@ namespace {
 
 constexpr double kTwoPi = double(6.2832f);  // the pressure step's 2 pi
 
+// Two floats moved as one 64-bit piece by the integer forms, which take any
+// alignment and may alias the floats (the flow arrays and the matrix columns
+// start at every multiple of four bytes).
 inline __m128d two_floats(const float* p) {
-  return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p))));
+  return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
 }
 
 inline void store_two_floats(float* p, __m128d v) {
-  _mm_store_sd(reinterpret_cast<double*>(p), _mm_castps_pd(_mm_cvtpd_ps(v)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v)));
 }
 
 }  // namespace
