@@ -352,10 +352,19 @@ TEST_F(Program, AClosedStandardStreamNeverBecomesTheResultsFile) {
   EXPECT_EQ(r.results, "old\r\n");
 }
 
+// GCC names the address sanitizer by a macro, clang by a feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define VORTEX_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORTEX_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 TEST_F(Program, AnInputWithoutLineEndsIsAConversionErrorInBoundedMemory) {
   Setting endless;
   endless.input_path = "/dev/zero";
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(VORTEX_ADDRESS_SANITIZER)
   endless.memory_limit = rlim_t{1} << 30;  // the address sanitizer reserves more than this
 #endif
   Outcome r = run("", endless);
