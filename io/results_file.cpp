@@ -63,8 +63,10 @@ void write_out() {
   const std::size_t done = write_all(results.fd, results.batch, size);
   results.written += off_t(done - done % kRecordBytes);
   if (done < size) {
-    // A record cut short is taken back.
-    if (results.regular) (void)::ftruncate(results.fd, results.written);
+    // A record cut short is taken back. A file that took nothing of the first
+    // piece still holds what an earlier run left, and keeps it.
+    if (results.regular && (done > 0 || results.cut))
+      (void)::ftruncate(results.fd, results.written);
     write_failure();
   }
   if (!results.cut) {

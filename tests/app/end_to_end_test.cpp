@@ -382,6 +382,14 @@ TEST_F(Program, AFileSizeLimitKeepsWholeRecordsAndIsAWriteFailure) {
   EXPECT_EQ(r.status, 38);
   EXPECT_EQ(r.first_err_line(), "forrtl: severe (38): write failure, unit 10, file rezult.txt\r");
   EXPECT_EQ(r.results, full.substr(0, 51 * 20));
+
+  // A limit that refuses the first record leaves an earlier file as it was.
+  spit(results_path(), "old\r\n");
+  limited.file_size_limit = 0;
+  limited.output_path = "/dev/null";  // a device, which the limit does not reach
+  r = run("10\n20\n", limited);
+  EXPECT_EQ(r.status, 38);
+  EXPECT_EQ(r.results, "old\r\n");
 }
 
 TEST_F(Program, AStandardOutputThatCannotBeWrittenIsAWriteFailure) {
