@@ -23,31 +23,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
-#include "errstack/errstack.hpp"
-#include "io/units.hpp"
+#include "tests/support/console.hpp"
 #include "tools/program_lift.hpp"
 
 namespace {
 
 constexpr double kTheory = 1.09265;
 
-class Validation : public ::testing::Test {
+class Validation : public test_support::ConsoleTest {
  protected:
-  void SetUp() override {
-    errstack::reset();
-    console_ = std::tmpfile();
-    ASSERT_NE(console_, nullptr);
-    io::bind_unit(io::kUnitOutput, console_);
-  }
-  void TearDown() override {
-    io::reset_units();
-    std::fclose(console_);
-    errstack::reset();
-  }
-
   // The matrix divides by 6.28 for 2 pi, which makes every circulation smaller by
   // the factor 6.28 / 2 pi; the lift is compared with that factor taken out.
   static double program_cl(int n) {
@@ -55,14 +41,11 @@ class Validation : public ::testing::Test {
   }
 
   // A well-conditioned system prints no solver warning.
-  bool console_is_empty() { return std::ftell(console_) == 0; }
+  bool console_is_empty() { return console().empty(); }
 
   // The first-order deficit of the mean panel slopes, without the share of the
   // first panels.
   static double slope_deficit(int n) { return (0.288 + std::log(n / 5.0) / 16.0) / n; }
-
- private:
-  std::FILE* console_ = nullptr;
 };
 
 TEST_F(Validation, LiftConvergesTowardThinAirfoilTheory) {
