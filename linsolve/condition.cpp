@@ -12,6 +12,7 @@
 #include "linsolve/factor.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
+#include "linsolve/vector_paths.hpp"
 
 using linsolve::at;
 using linsolve::terminal;
@@ -83,13 +84,21 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
       wp = 1.0f;
       wm = 1.0;
     }
-    for (int j = k + 1; j <= n; ++j) {
-      sm += std::fabs(z[j - 1] + wm * u(k, j));
-      z[j - 1] = float(z[j - 1] + double(wp) * u(k, j));
-      sp += std::fabs(double(z[j - 1]));
+    // z(j) += w+ u(k, j) over the rest of the row, and the sums of both choices.
+    // A tie keeps w+. A vector form decides the comparison from sums formed in
+    // another order when their bounds allow.
+    int minus = k < n ? linsolve::estimate_row(n - k, wp, wm, sp, sm, &at(fac, ldfac, k, k + 1),
+                                               ldfac, &z[k])
+                      : 0;
+    if (minus < 0) {
+      for (int j = k + 1; j <= n; ++j) {
+        sm += std::fabs(z[j - 1] + wm * u(k, j));
+        z[j - 1] = float(z[j - 1] + double(wp) * u(k, j));
+        sp += std::fabs(double(z[j - 1]));
+      }
+      minus = sp < sm;
     }
-    // A tie keeps w+.
-    if (k < n && sp < sm) {
+    if (minus) {
       const float t = float(wm - wp);
       wp = float(wm);
       SAXPY(n - k, t, &at(fac, ldfac, k, k + 1), ldfac, &z[k], 1);

@@ -10,9 +10,11 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "linsolve/state.hpp"
+#include "linsolve/vector_paths.hpp"
 
 namespace {
 
@@ -23,6 +25,12 @@ using std::ptrdiff_t;
 ptrdiff_t start(int n, int inc) { return inc < 0 ? static_cast<ptrdiff_t>(1 - n) * inc : 0; }
 
 void copy_bits(const float* from, float* to) { std::memcpy(to, from, sizeof(float)); }
+
+// The shortest sums that a vector form decides by its bound; shorter ones run
+// in order at once.
+constexpr int kByBound = 8;
+
+bool vector_form() { return linsolve::vector_level() >= linsolve::kAvx2; }
 
 }  // namespace
 
@@ -50,6 +58,8 @@ void SSCAL(int n, float sa, float* sx, int incx) {
   if (n <= 0 || incx < 1) return;
   const double a = sa;
   if (incx == 1) {
+    // The vector forms store the same values (vector_paths.hpp).
+    if (vector_form()) return linsolve::column_scale(n, sa, sx);
     const int m = n % 5;
     for (int i = 0; i < m; ++i) sx[i] = float(a * sx[i]);
     for (int i = m; i < n; i += 5) {
@@ -67,6 +77,15 @@ void SSCAL(int n, float sa, float* sx, int incx) {
 void SCOPY(int n, const float* sx, int incx, float* sy, int incy) {
   if (n <= 0) return;
   if (incx == 1 && incy == 1) {
+    // Distinct vectors move as one block; the same vector stays as it is.
+    const auto from = reinterpret_cast<std::uintptr_t>(sx);
+    const auto to = reinterpret_cast<std::uintptr_t>(sy);
+    const std::uintptr_t bytes = std::uintptr_t(n) * sizeof(float);
+    if (from == to) return;
+    if (from + bytes <= to || to + bytes <= from) {
+      std::memcpy(sy, sx, bytes);
+      return;
+    }
     const int m = n % 7;
     for (int i = 0; i < m; ++i) copy_bits(sx + i, sy + i);
     for (int i = m; i < n; i += 7) {
@@ -90,6 +109,7 @@ void SAXPY(int n, float sa, const float* sx, int incx, float* sy, int incy) {
   if (sa == 0.0f) return;
   const double a = sa;
   if (incx == 1 && incy == 1) {
+    if (vector_form()) return linsolve::column_axpy(n, sa, sx, sy);
     const int m = n % 4;
     for (int i = 0; i < m; ++i) sy[i] = float(a * sx[i] + sy[i]);
     for (int i = m; i < n; i += 4) {
@@ -121,6 +141,9 @@ float SDOT(int n, const float* sx, int incx, const float* sy, int incy) {
   if (n <= 0) return 0.0f;
   double sum = 0.0;
   if (incx == 1 && incy == 1) {
+    // A sum in another order gives the same float whenever its bound decides it.
+    float decided = 0.0f;
+    if (n >= kByBound && linsolve::dot_by_bound(n, sx, sy, decided)) return decided;
     const int m = n % 5;
     for (int i = 0; i < m; ++i) sum += double(sx[i]) * sy[i];
     for (int i = m; i < n; i += 5) {
@@ -149,6 +172,8 @@ float SASUM(int n, const float* sx, int incx) {
   if (n <= 0 || incx < 1) return 0.0f;
   double sum = 0.0;
   if (incx == 1) {
+    float decided = 0.0f;
+    if (n >= kByBound && linsolve::abs_sum_by_bound(n, sx, decided)) return decided;
     const int m = n % 6;
     for (int i = 0; i < m; ++i) sum += std::fabs(double(sx[i]));
     for (int i = m; i < n; i += 6) {

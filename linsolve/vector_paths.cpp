@@ -19,7 +19,9 @@ using std::ptrdiff_t;
 
 int detect() {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return kAvx512;
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+      __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw"))
+    return kAvx512;
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return kAvx2;
   return kPortable;
 }
@@ -79,12 +81,16 @@ int vector_level() {
 }
 
 void column_axpy(int count, float s, const float* m, float* c) {
-  if (vector_level() >= kAvx2) return forms::avx2::column_axpy(count, s, m, c);
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::column_axpy(count, s, m, c);
+  if (level >= kAvx2) return forms::avx2::column_axpy(count, s, m, c);
   axpy_plain(count, s, m, c);
 }
 
 void column_scale(int count, float t, float* c) {
-  if (vector_level() >= kAvx2) return forms::avx2::column_scale(count, t, c);
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::column_scale(count, t, c);
+  if (level >= kAvx2) return forms::avx2::column_scale(count, t, c);
   scale_plain(count, t, c);
 }
 
@@ -128,6 +134,40 @@ void residual_rows(int n, const float* a, int lda, const float* b, const float* 
   if (level >= kAvx512) return forms::avx512::residual_rows(n, a, lda, b, x, r);
   if (level >= kAvx2) return forms::avx2::residual_rows(n, a, lda, b, x, r);
   for (int i = 0; i < n; ++i) r[i] = SDSDOT(n, -b[i], a + i, lda, x, 1);
+}
+
+bool dot_by_bound(int count, const float* x, const float* y, float& result) {
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::dot_by_bound(count, x, y, result);
+  if (level >= kAvx2) return forms::avx2::dot_by_bound(count, x, y, result);
+  return false;
+}
+
+bool abs_sum_by_bound(int count, const float* x, float& result) {
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::abs_sum_by_bound(count, x, result);
+  if (level >= kAvx2) return forms::avx2::abs_sum_by_bound(count, x, result);
+  return false;
+}
+
+bool upper_solve(int n, const float* a, int lda, float* x, bool unit) {
+  const int level = vector_level();
+  if (level >= kAvx512) {
+    forms::avx512::upper_solve(n, a, lda, x, unit);
+  } else if (level >= kAvx2) {
+    forms::avx2::upper_solve(n, a, lda, x, unit);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
+                 float* z) {
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::estimate_row(count, wp, wm, sp, sm, u, ld, z);
+  if (level >= kAvx2) return forms::avx2::estimate_row(count, wp, wm, sp, sm, u, ld, z);
+  return -1;
 }
 
 }  // namespace linsolve

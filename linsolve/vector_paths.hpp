@@ -48,4 +48,26 @@ void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const 
 // double from the left, for i < n: the residual of SDSDOT along each row.
 void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r);
 
+// The float that SDOT(count, x, 1, y, 1) returns, found by a vector form from a
+// sum in another order and a bound on its difference from the ascending sum
+// (see vector_paths_forms.hpp); false when no vector form runs or the bound
+// leaves the float open, and the caller sums in order. count >= 1.
+bool dot_by_bound(int count, const float* x, const float* y, float& result);
+
+// The float that SASUM(count, x, 1) returns, in the same way.
+bool abs_sum_by_bound(int count, const float* x, float& result);
+
+// STRSV('U', 'N', unit ? 'U' : 'N', n, a, lda, x, 1) by columns, each row's dot
+// product decided as in dot_by_bound or formed along the row; false, with x
+// untouched, when no vector form runs.
+bool upper_solve(int n, const float* a, int lda, float* x, bool unit);
+
+// One step of the first phase of the condition estimate over the count >= 1
+// elements after the step's own: z(j) = float(z(j) + wp * u(j)), u(j) at
+// u[j * ld], and whether sp + |double(z(j))| (the new z) summed from the left is
+// below sm + |z(j) + wm * u(j)| (the old z) summed from the left: 1 or 0. -1,
+// with z untouched, when no vector form runs or the bounds leave it open.
+int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
+                 float* z);
+
 }  // namespace linsolve

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "linsolve/kernels.hpp"
 #include "linsolve/vector_paths_forms.hpp"
 
 namespace linsolve::forms::avx512 {
@@ -123,6 +124,185 @@ __attribute__((target("avx512f"))) void residual_rows(int n, const float* a, int
     _mm256_storeu_ps(r + i, narrow(acc));
   }
   forms::residual_rows_plain(i, n, a, lda, b, x, r);
+}
+
+namespace {
+
+// The sum of the eight lanes (in some order). The zero-masked extraction is the
+// plain one, without the undefined operand of the unmasked form.
+__attribute__((target("avx512f,avx512vl"))) inline double sum_lanes(__m512d v) {
+  const __m256d q = _mm256_add_pd(_mm512_maskz_extractf64x4_pd(0xF, v, 0),
+                                  _mm512_maskz_extractf64x4_pd(0xF, v, 1));
+  const __m128d h = _mm_add_pd(_mm256_castpd256_pd128(q), _mm256_extractf128_pd(q, 1));
+  return _mm_cvtsd_f64(_mm_add_sd(h, _mm_unpackhi_pd(h, h)));
+}
+
+// Lanes 0..count-1 selected, count <= 8.
+inline __mmask8 first_lanes(int count) {
+  return count >= 8 ? __mmask8(0xFF) : __mmask8((1u << count) - 1);
+}
+
+// Elements 0..count-1 of a vector with stride ld, count <= 8; the rest zero.
+__attribute__((target("avx512f,avx512vl"))) inline __m256 load_strided(const float* p, ptrdiff_t ld,
+                                                                       int count) {
+  if (count >= 8)
+    return _mm256_setr_ps(p[0], p[ld], p[2 * ld], p[3 * ld], p[4 * ld], p[5 * ld], p[6 * ld],
+                          p[7 * ld]);
+  alignas(32) float v[8] = {};
+  for (int i = 0; i < count; ++i) v[i] = p[i * ld];
+  return _mm256_load_ps(v);
+}
+
+__attribute__((target("avx512f,avx512vl"))) inline __m512d widen_first(const float* p, int count) {
+  return widen(_mm256_maskz_loadu_ps(first_lanes(count), p));
+}
+
+// acc(i) += col(i) * xj and mag(i) += |col(i)| * |xj| for i < count (the products
+// are exact, so a fused step rounds like the product and the sum), from the
+// highest row down: the row solved next is updated first.
+__attribute__((target("avx512f,avx512vl"))) inline void spread(const float* col, float xj,
+                                                               int count, double* acc,
+                                                               double* mag) {
+  const __m512d xv = _mm512_set1_pd(xj);
+  const __m512d xa = _mm512_abs_pd(xv);
+  int i = count;
+  for (; i >= 8; i -= 8) {
+    const __m512d cv = widen(_mm256_loadu_ps(col + i - 8));
+    _mm512_storeu_pd(acc + i - 8, _mm512_fmadd_pd(cv, xv, _mm512_loadu_pd(acc + i - 8)));
+    _mm512_storeu_pd(mag + i - 8,
+                     _mm512_fmadd_pd(_mm512_abs_pd(cv), xa, _mm512_loadu_pd(mag + i - 8)));
+  }
+  if (i > 0) {
+    const __mmask8 k = first_lanes(i);
+    const __m512d cv = widen_first(col, i);
+    _mm512_mask_storeu_pd(acc, k, _mm512_fmadd_pd(cv, xv, _mm512_maskz_loadu_pd(k, acc)));
+    _mm512_mask_storeu_pd(mag, k,
+                          _mm512_fmadd_pd(_mm512_abs_pd(cv), xa, _mm512_maskz_loadu_pd(k, mag)));
+  }
+}
+
+constexpr int kSolveBlock = 512;  // rows whose sums are kept at once
+constexpr int kRowKept = 2048;    // the longest estimator row kept between its two passes
+
+}  // namespace
+
+__attribute__((target("avx512f,avx512vl"))) void column_axpy(int count, float s, const float* m,
+                                                             float* c) {
+  const __m512d sv = _mm512_set1_pd(s);
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+    _mm256_storeu_ps(c + i, narrow(_mm512_fmadd_pd(sv, widen(_mm256_loadu_ps(m + i)),
+                                                   widen(_mm256_loadu_ps(c + i)))));
+  if (i < count) {
+    const __m512d v =
+        _mm512_fmadd_pd(sv, widen_first(m + i, count - i), widen_first(c + i, count - i));
+    _mm256_mask_storeu_ps(c + i, first_lanes(count - i), narrow(v));
+  }
+}
+
+__attribute__((target("avx512f,avx512vl"))) void column_scale(int count, float t, float* c) {
+  const __m512d tv = _mm512_set1_pd(t);
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+    _mm256_storeu_ps(c + i, narrow(_mm512_mul_pd(tv, widen(_mm256_loadu_ps(c + i)))));
+  if (i < count)
+    _mm256_mask_storeu_ps(c + i, first_lanes(count - i),
+                          narrow(_mm512_mul_pd(tv, widen_first(c + i, count - i))));
+}
+
+__attribute__((target("avx512f,avx512vl"))) bool dot_by_bound(int count, const float* x,
+                                                              const float* y, float& result) {
+  __m512d s0 = _mm512_setzero_pd(), s1 = s0, a0 = s0, a1 = s0;
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m512d x0 = widen(_mm256_loadu_ps(x + i)), y0 = widen(_mm256_loadu_ps(y + i));
+    const __m512d x1 = widen(_mm256_loadu_ps(x + i + 8)), y1 = widen(_mm256_loadu_ps(y + i + 8));
+    s0 = _mm512_fmadd_pd(x0, y0, s0);
+    a0 = _mm512_fmadd_pd(_mm512_abs_pd(x0), _mm512_abs_pd(y0), a0);
+    s1 = _mm512_fmadd_pd(x1, y1, s1);
+    a1 = _mm512_fmadd_pd(_mm512_abs_pd(x1), _mm512_abs_pd(y1), a1);
+  }
+  for (; i < count; i += 8) {
+    const __m512d x0 = widen_first(x + i, count - i), y0 = widen_first(y + i, count - i);
+    s0 = _mm512_fmadd_pd(x0, y0, s0);
+    a0 = _mm512_fmadd_pd(_mm512_abs_pd(x0), _mm512_abs_pd(y0), a0);
+  }
+  return decide(sum_lanes(_mm512_add_pd(s0, s1)), sum_lanes(_mm512_add_pd(a0, a1)), count, result);
+}
+
+__attribute__((target("avx512f,avx512vl"))) bool abs_sum_by_bound(int count, const float* x,
+                                                                  float& result) {
+  __m512d s0 = _mm512_setzero_pd(), s1 = s0;
+  int i = 0;
+  for (; i + 16 <= count; i += 16) {
+    s0 = _mm512_add_pd(s0, _mm512_abs_pd(widen(_mm256_loadu_ps(x + i))));
+    s1 = _mm512_add_pd(s1, _mm512_abs_pd(widen(_mm256_loadu_ps(x + i + 8))));
+  }
+  for (; i < count; i += 8) s0 = _mm512_add_pd(s0, _mm512_abs_pd(widen_first(x + i, count - i)));
+  const double sum = sum_lanes(_mm512_add_pd(s0, s1));
+  return decide(sum, sum, count, result);
+}
+
+// By columns: once x(j) is known its products are added onto the sums of the
+// rows above, in descending order of columns, with their magnitudes; row j's
+// float is then decided from its sum, or its dot product is formed along the
+// row as the row form does. Rows are taken in blocks from the bottom, the
+// products of the columns solved in earlier blocks added first.
+__attribute__((target("avx512f,avx512vl"))) void upper_solve(int n, const float* a, int lda,
+                                                             float* x, bool unit) {
+  alignas(64) double acc[kSolveBlock];
+  alignas(64) double mag[kSolveBlock];
+  for (int i1 = n; i1 > 0;) {
+    const int i0 = std::max(0, i1 - kSolveBlock);
+    std::fill(acc, acc + (i1 - i0), 0.0);
+    std::fill(mag, mag + (i1 - i0), 0.0);
+    for (int k = i1; k < n; ++k) spread(a + ptrdiff_t(k) * lda + i0, x[k], i1 - i0, acc, mag);
+    for (int j = i1 - 1; j >= i0; --j) {
+      float sum = 0.0f;
+      if (j < n - 1 && !decide(acc[j - i0], mag[j - i0], n - 1 - j, sum))
+        sum = SDOT(n - 1 - j, a + ptrdiff_t(j + 1) * lda + j, lda, x + j + 1, 1);
+      const double v = double(x[j]) - sum;
+      x[j] = unit ? float(v) : float(v / a[ptrdiff_t(j) * lda + j]);
+      spread(a + ptrdiff_t(j) * lda + i0, x[j], j - i0, acc, mag);
+    }
+    i1 = i0;
+  }
+}
+
+// Two passes: the sums of both choices without touching z, and, when their
+// bounds decide the comparison, the update of z.
+__attribute__((target("avx512f,avx512vl"))) int estimate_row(int count, float wp, double wm,
+                                                             double sp, double sm, const float* row,
+                                                             int ld, float* z) {
+  alignas(32) float kept[kRowKept + 8];
+  const bool keep = count <= kRowKept;
+  const __m512d wpv = _mm512_set1_pd(wp);
+  const __m512d wmv = _mm512_set1_pd(wm);
+  __m512d plus = _mm512_setzero_pd(), minus = plus;
+  for (int j = 0; j < count; j += 8) {
+    const int left = count - j;
+    const __mmask8 k = first_lanes(left);
+    const __m256 uf = load_strided(row + ptrdiff_t(j) * ld, ld, left);
+    if (keep) _mm256_store_ps(kept + j, uf);
+    const __m512d u = widen(uf);
+    const __m512d zo = widen_first(z + j, left);
+    // w+ * u is exact, so the fused step rounds as the product and the sum do;
+    // w- is a double and its product is rounded on its own.
+    const __m512d zn = widen(narrow(_mm512_fmadd_pd(wpv, u, zo)));
+    plus = _mm512_mask_add_pd(plus, k, plus, _mm512_abs_pd(zn));
+    minus = _mm512_mask_add_pd(minus, k, minus,
+                               _mm512_abs_pd(_mm512_add_pd(zo, _mm512_mul_pd(wmv, u))));
+  }
+  const int less = decide_less(sp + sum_lanes(plus), count + 1, sm + sum_lanes(minus), count + 1);
+  if (less < 0) return less;
+  for (int j = 0; j < count; j += 8) {
+    const int left = count - j;
+    const __m256 uf =
+        keep ? _mm256_load_ps(kept + j) : load_strided(row + ptrdiff_t(j) * ld, ld, left);
+    const __m512d zo = widen_first(z + j, left);
+    _mm256_mask_storeu_ps(z + j, first_lanes(left), narrow(_mm512_fmadd_pd(wpv, widen(uf), zo)));
+  }
+  return less;
 }
 
 }  // namespace linsolve::forms::avx512

@@ -1,6 +1,7 @@
 // The vector forms of the hot loops against the plain forms: the same stored
 // bits from every form the processor offers, for the loops one by one (ties,
-// NaNs, block borders, remainders) and for whole factorizations and solves.
+// NaNs, block borders, remainders, sums decided by a bound and sums left to the
+// ascending order) and for whole factorizations, estimates and solves.
 #include "linsolve/vector_paths.hpp"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,8 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 // Equal bits, or both NaN (a NaN's payload may come from either operand).
+bool same(float a, float b) { return bits(a) == bits(b) || (std::isnan(a) && std::isnan(b)); }
+
 void expect_same_bits(const std::vector<float>& got, const std::vector<float>& want,
                       const char* what, int n) {
   ASSERT_EQ(got.size(), want.size());
@@ -199,6 +202,159 @@ TEST_F(VectorPaths, ColumnLoopsRoundEachElementOnce) {
       EXPECT_EQ(bits(c[i]), bits(float(c0[i] + double(0.3f) * m[i]))) << level;
       EXPECT_EQ(bits(d[i]), bits(float(double(-1.7f) * c0[i]))) << level;
     }
+  }
+}
+
+// Dot products whose order of summation matters: random terms, terms that
+// cancel, sums steered onto the midpoint between two floats, products below
+// float's range (zeros of both signs), subnormal, huge, infinite and NaN terms.
+std::vector<std::pair<std::vector<float>, std::vector<float>>> dot_cases() {
+  std::vector<std::pair<std::vector<float>, std::vector<float>>> cases;
+  for (int n : {1, 2, 7, 8, 9, 15, 16, 17, 31, 33, 64, 100, 201, 1000})
+    cases.emplace_back(linsolve_test::random_vector(n, 7u + n),
+                       linsolve_test::random_vector(n, 9u + n));
+  for (int n : {9, 17, 40, 150}) {
+    std::vector<float> x = linsolve_test::random_vector(n, 3u + n), y(2 * n, 1.0f);
+    for (int i = 0; i < n; ++i) x.push_back(-x[i] * (i % 3 ? 1.0f : 1.0f + 0x1p-20f));
+    cases.emplace_back(x, y);
+    // A last term that takes the ascending sum to a rounding midpoint of float.
+    std::vector<float> u = linsolve_test::random_vector(n, 5u + n);
+    std::vector<float> v = linsolve_test::random_vector(n, 6u + n);
+    double sum = 0.0;
+    for (int i = 0; i < n; ++i) sum += double(u[i]) * v[i];
+    const float f = float(sum);
+    const double mid = f + (double(std::nextafter(f, kInf)) - f) / 2;
+    u.push_back(float(mid - sum));
+    v.push_back(1.0f);
+    cases.emplace_back(u, v);
+  }
+  cases.push_back({{0x1p-12f, 1.0f, 0x1p-40f, -0x1p-40f, 0x1p-40f},
+                   {0x1p-12f, 1.0f, 0x1p-35f, 0x1p-35f, -0x1p-35f}});
+  cases.push_back({{1e-30f, -2e-30f, 1e-30f, 3e-31f}, {1e-30f, 1e-30f, 1e-30f, -1e-30f}});  // -0
+  cases.push_back({{1e-30f, -1e-30f, 1e-30f, -1e-30f}, {1e-30f, 1e-30f, 1e-30f, 1e-30f}});  // +0
+  cases.push_back(
+      {{-0.0f, 0.0f, -0.0f, 5.0f, -5.0f, -0.0f, 0.0f, 1.0f, -1.0f}, std::vector<float>(9, -1.0f)});
+  cases.push_back({{1e-45f, 3e-44f, -7e-45f, 1e-40f, 2e-39f, 1e-45f, 1e-45f, 1e-45f, 5e-45f},
+                   std::vector<float>(9, 0.5f)});
+  cases.push_back({std::vector<float>(12, 3e38f), std::vector<float>(12, -3e38f)});
+  for (float special : {kInf, -kInf, kNaN}) {
+    std::vector<float> x = linsolve_test::random_vector(20, 1u);
+    x[13] = special;
+    cases.emplace_back(x, linsolve_test::random_vector(20, 2u));
+  }
+  return cases;
+}
+
+TEST_F(VectorPaths, SumsDecidedByTheirBoundGiveTheAscendingFloat) {
+  int decided = 0, open = 0;
+  for (const auto& [x, y] : dot_cases()) {
+    const int n = int(x.size());
+    linsolve::state().vector_limit = linsolve::kPortable;
+    const float dot = SDOT(n, x.data(), 1, y.data(), 1);
+    const float abs_sum = SASUM(n, x.data(), 1);
+    for (int level : levels()) {
+      linsolve::state().vector_limit = level;
+      EXPECT_TRUE(same(SDOT(n, x.data(), 1, y.data(), 1), dot)) << "level " << level << ", n " << n;
+      EXPECT_TRUE(same(SASUM(n, x.data(), 1), abs_sum)) << "level " << level << ", n " << n;
+      if (level == linsolve::kPortable) continue;
+      float r = 0.0f;
+      if (linsolve::dot_by_bound(n, x.data(), y.data(), r)) {
+        ++decided;
+        EXPECT_EQ(bits(r), bits(dot)) << "level " << level << ", n " << n;
+      } else {
+        ++open;
+      }
+      if (linsolve::abs_sum_by_bound(n, x.data(), r)) {
+        EXPECT_EQ(bits(r), bits(abs_sum)) << "level " << level << ", n " << n;
+      }
+    }
+  }
+  // Both ways were taken on every vector form: the random sums decided, the
+  // steered, cancelling and special ones left open.
+  const int forms = int(levels().size()) - 1;
+  EXPECT_GE(decided, 15 * forms);
+  EXPECT_GE(open, 10 * forms);
+}
+
+TEST_F(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
+  struct Case {
+    int n;
+    std::vector<float> u;  // its upper triangle is used
+    std::vector<float> b;
+  };
+  std::vector<Case> cases;
+  for (int n : {1, 2, 3, 8, 9, 17, 40, 64, 201, 513, 600}) {
+    // The factors of a random matrix, and of an ill-conditioned one whose
+    // solution comes from sums that cancel.
+    const std::vector<float> b = linsolve_test::random_vector(n, 70u + n);
+    cases.push_back(
+        {n, factor(linsolve::kPortable, n, linsolve_test::random_matrix(n, 2u + n)).fac, b});
+    if (n <= 64)
+      cases.push_back({n, factor(linsolve::kPortable, n, linsolve_test::hilbert(n)).fac, b});
+  }
+  std::vector<float> u = linsolve_test::random_matrix(30, 4u);
+  u[std::size_t(20) * 30 + 20] = 1e-42f;  // a subnormal diagonal: x(21) is huge
+  u[std::size_t(25) * 30 + 5] = 1e-40f;
+  cases.push_back({30, u, linsolve_test::random_vector(30, 8u)});
+  u[std::size_t(12) * 30 + 12] = 0.0f;  // infinities and NaNs from there up
+  cases.push_back({30, u, linsolve_test::random_vector(30, 8u)});
+  u = linsolve_test::random_matrix(30, 4u);
+  u[std::size_t(27) * 30 + 3] = kNaN;
+  u[std::size_t(15) * 30 + 9] = -kInf;
+  cases.push_back({30, u, linsolve_test::random_vector(30, 8u)});
+  std::vector<float> zeros(30, 0.0f);
+  zeros[7] = -0.0f;
+  cases.push_back({30, linsolve_test::random_matrix(30, 4u), zeros});
+  for (const Case& c : cases) {
+    for (char diag : {'N', 'U'}) {
+      std::vector<float> plain = c.b;
+      linsolve::state().vector_limit = linsolve::kPortable;
+      STRSV('U', 'N', diag, c.n, c.u.data(), c.n, plain.data(), 1);
+      for (int level : levels()) {
+        linsolve::state().vector_limit = level;
+        std::vector<float> x = c.b;
+        STRSV('U', 'N', diag, c.n, c.u.data(), c.n, x.data(), 1);
+        expect_same_bits(x, plain, "x", c.n);
+      }
+    }
+  }
+}
+
+TEST_F(VectorPaths, ConditionEstimatesAreBitIdenticalToThePlainForm) {
+  std::vector<std::pair<int, std::vector<float>>> cases;
+  for (int n : {1, 2, 3, 5, 8, 9, 16, 17, 33, 64, 201, 300})
+    cases.emplace_back(n, linsolve_test::random_matrix(n, 30u + n));
+  for (int n : {10, 50, 201}) cases.emplace_back(n, linsolve_test::influence(n));
+  for (int n : {12, 40}) cases.emplace_back(n, linsolve_test::graded(n, 6u));
+  cases.emplace_back(12, linsolve_test::hilbert(12));
+  // Powers of two on the diagonal: both choices of the estimator tie.
+  std::vector<float> d(std::size_t(20) * 20, 0.0f);
+  for (int i = 0; i < 20; ++i) d[std::size_t(i) * 20 + i] = std::ldexp(1.0f, i % 5 - 2);
+  cases.emplace_back(20, d);
+  std::vector<float> a = linsolve_test::random_matrix(45, 91u);
+  a[std::size_t(25) * 45 + 2] = 1e-40f;
+  a[std::size_t(30) * 45 + 30] = 1e30f;
+  cases.emplace_back(45, a);
+  a[std::size_t(40) * 45 + 33] = kInf;
+  cases.emplace_back(45, a);
+  a[std::size_t(41) * 45 + 5] = kNaN;
+  cases.emplace_back(45, a);
+  for (const auto& [n, m] : cases) {
+    std::vector<float> fac(std::size_t(n) * n), plain(n), work(n);
+    std::vector<int> pivot(n);
+    float plain_rcond = 0.0f, rcond = 0.0f;
+    linsolve::state().vector_limit = linsolve::kPortable;
+    enter_library();
+    L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), plain_rcond, plain.data());
+    for (int level : levels()) {
+      linsolve::state().vector_limit = level;
+      errstack::reset();
+      enter_library();
+      L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), rcond, work.data());
+      EXPECT_TRUE(same(rcond, plain_rcond)) << "level " << level << ", order " << n;
+      expect_same_bits(work, plain, "WORK", n);
+    }
+    errstack::reset();
   }
 }
 
