@@ -96,31 +96,23 @@ void permute_multipliers(float* fac, int ldfac, const int* pivot, int k0, int k1
   }
 }
 
-// The panel's steps on every column to its right, a few columns at a time.
+// The panel's steps on every column to its right, a block of columns at a time.
 void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int k1) {
-  constexpr int kColumns = 4;
+  constexpr int kColumns = 64;
   const int width = k1 - k0 + 1;
-  const float* m[kPanel];
-  for (int p = 0; p < width; ++p) m[p] = &at(fac, ldfac, 1, k0 + p);
 
   permute_multipliers(fac, ldfac, pivot, k0, k1, true);
   for (int j0 = k1 + 1; j0 <= n; j0 += kColumns) {
     const int ncol = std::min(kColumns, n - j0 + 1);
+    for (int j = j0; j < j0 + ncol; ++j) {
+      float* c = &at(fac, ldfac, 1, j);
+      for (int p = k0; p <= k1; ++p) std::swap(c[p - 1], c[pivot[p - 1] - 1]);
+    }
+    // Rows of the panel: one step at a time, as their own elimination has it.
     // s(q, p): the element of the pivot row of step k0 + p in column j0 + q.
     float s[kColumns * kPanel];
-    float* c[kColumns];
-    for (int q = 0; q < ncol; ++q) {
-      c[q] = &at(fac, ldfac, 1, j0 + q);
-      for (int p = k0; p <= k1; ++p) std::swap(c[q][p - 1], c[q][pivot[p - 1] - 1]);
-    }
-    // Rows of the panel: one step at a time, as their own elimination has it;
-    // the columns side by side, so that their chains of steps overlap.
-    for (int p = 0; p < width; ++p) {
-      for (int q = 0; q < ncol; ++q) {
-        const double sp = s[kPanel * q + p] = c[q][k0 + p - 1];
-        for (int i = k0 + p + 1; i <= k1; ++i) c[q][i - 1] = float(c[q][i - 1] + sp * m[p][i - 1]);
-      }
-    }
+    linsolve::panel_rows(width, &at(fac, ldfac, k0, k0), ldfac, ncol, &at(fac, ldfac, k0, j0),
+                         ldfac, s);
     // Rows below the panel: stored once, the panel's products summed in double.
     linsolve::panel_sweep(n - k1, width, &at(fac, ldfac, k1 + 1, k0), ldfac, ncol, s,
                           &at(fac, ldfac, k1 + 1, j0), ldfac);

@@ -34,6 +34,16 @@ void scale_plain(int count, float t, float* c) {
   for (int i = 0; i < count; ++i) c[i] = float(double(t) * c[i]);
 }
 
+void panel_rows_plain(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s) {
+  for (int q = 0; q < ncol; ++q) {
+    float* col = c + ptrdiff_t(q) * ldc;
+    for (int p = 0; p < width; ++p) {
+      const double sp = s[8 * q + p] = col[p];
+      for (int i = p + 1; i < width; ++i) col[i] = float(col[i] + sp * m[ptrdiff_t(p) * ldm + i]);
+    }
+  }
+}
+
 void sweep_plain(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
                  int ldc) {
   for (int q = 0; q < ncol; ++q)
@@ -118,6 +128,13 @@ int first_largest_product(int n, const float* x, const float* y) {
     }
   }
   return imax;
+}
+
+void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s) {
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::panel_rows(width, m, ldm, ncol, c, ldc, s);
+  if (level >= kAvx2) return forms::avx2::panel_rows(width, m, ldm, ncol, c, ldc, s);
+  panel_rows_plain(width, m, ldm, ncol, c, ldc, s);
 }
 
 void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,

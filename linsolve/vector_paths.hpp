@@ -37,6 +37,12 @@ void row_magnitudes(int n, const float* a, int lda, float* r);
 // strictly larger; 1 when n <= 0.
 int first_largest_product(int n, const float* x, const float* y);
 
+// The rows of a panel of width <= 8 steps in ncol columns, one step at a time:
+// for column q, step p and row i with p < i < width, c(i, q) = float(c(i, q) +
+// s(q, p) * m(i, p)), where s(q, p) = c(p, q) as step p finds it; s(q, p) is
+// stored at s[q * 8 + p]. m(i, p) is at m[p * ldm + i], c(i, q) at c[q * ldc + i].
+void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s);
+
 // The sweep of a panel of width <= 8 steps over ncol columns: for column q and
 // row r < count, c(r, q) = float(c(r, q) + s(q, 0) * m(r, 0) + ... +
 // s(q, width - 1) * m(r, width - 1)), summed in double from the left. m(r, p) is

@@ -12,7 +12,165 @@
 
 namespace linsolve::forms::avx2 {
 
+namespace {
+
 using std::ptrdiff_t;
+
+// Lanes 0..count-1 of four selected, as masks for floats and for doubles.
+__attribute__((target("avx2,fma"))) inline __m128i float_lanes(int count) {
+  return _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
+}
+__attribute__((target("avx2,fma"))) inline __m256i double_lanes(int count) {
+  return _mm256_cmpgt_epi64(_mm256_set1_epi64x(count), _mm256_setr_epi64x(0, 1, 2, 3));
+}
+
+__attribute__((target("avx2,fma"))) inline __m256d widen(__m128 v) { return _mm256_cvtps_pd(v); }
+__attribute__((target("avx2,fma"))) inline __m128 narrow(__m256d v) { return _mm256_cvtpd_ps(v); }
+
+__attribute__((target("avx2,fma"))) inline __m256d magnitude(__m256d v) {
+  return _mm256_and_pd(v, _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffff)));
+}
+
+// Elements 0..count-1 of four (unit stride or stride ld), widened; the rest zero.
+__attribute__((target("avx2,fma"))) inline __m256d widen_first(const float* p, int count) {
+  return count >= 4 ? widen(_mm_loadu_ps(p)) : widen(_mm_maskload_ps(p, float_lanes(count)));
+}
+__attribute__((target("avx2,fma"))) inline void store_first(float* p, int count, __m128 v) {
+  if (count >= 4) {
+    _mm_storeu_ps(p, v);
+  } else {
+    _mm_maskstore_ps(p, float_lanes(count), v);
+  }
+}
+__attribute__((target("avx2,fma"))) inline __m128 load_strided(const float* p, ptrdiff_t ld,
+                                                               int count) {
+  if (count >= 4) return _mm_setr_ps(p[0], p[ld], p[2 * ld], p[3 * ld]);
+  alignas(16) float v[4] = {};
+  for (int i = 0; i < count; ++i) v[i] = p[i * ld];
+  return _mm_load_ps(v);
+}
+
+__attribute__((target("avx2,fma"))) inline double sum_lanes(__m256d v) {
+  const __m128d h = _mm_add_pd(_mm256_castpd256_pd128(v), _mm256_extractf128_pd(v, 1));
+  return _mm_cvtsd_f64(_mm_add_sd(h, _mm_unpackhi_pd(h, h)));
+}
+
+// acc(i) += col(i) * xj and mag(i) += |col(i)| * |xj| for i < count (the products
+// are exact, so a fused step rounds like the product and the sum), from the
+// highest row down: the row solved next is updated first.
+__attribute__((target("avx2,fma"))) inline void spread(const float* col, float xj, int count,
+                                                       double* acc, double* mag) {
+  const __m256d xv = _mm256_set1_pd(xj);
+  const __m256d xa = magnitude(xv);
+  int i = count;
+  for (; i >= 4; i -= 4) {
+    const __m256d cv = widen(_mm_loadu_ps(col + i - 4));
+    _mm256_storeu_pd(acc + i - 4, _mm256_fmadd_pd(cv, xv, _mm256_loadu_pd(acc + i - 4)));
+    _mm256_storeu_pd(mag + i - 4, _mm256_fmadd_pd(magnitude(cv), xa, _mm256_loadu_pd(mag + i - 4)));
+  }
+  if (i > 0) {
+    const __m256i k = double_lanes(i);
+    const __m256d cv = widen_first(col, i);
+    _mm256_maskstore_pd(acc, k, _mm256_fmadd_pd(cv, xv, _mm256_maskload_pd(acc, k)));
+    _mm256_maskstore_pd(mag, k, _mm256_fmadd_pd(magnitude(cv), xa, _mm256_maskload_pd(mag, k)));
+  }
+}
+
+constexpr int kSolveBlock = 512;  // rows whose sums are kept at once
+constexpr int kRowKept = 2048;    // the longest estimator row kept between its two passes
+
+constexpr int kChunk = 256;       // rows whose multipliers are widened at once
+constexpr int kColumnBlock = 64;  // columns whose factors are widened at once
+
+// Rows 0..rows-1 of NQ columns of a chunk: c(r, q) = float(c(r, q) + s(q, 0) *
+// m(r, 0) + ...), summed in double from the left, eight rows at a time (the
+// accumulators of six columns, the multipliers of a step and a factor fill
+// fifteen of the sixteen registers), then four at a time, the last four
+// masked. md(r, p) at md[p * kChunk + r], zero beyond rows up to a multiple of
+// 4; sd(q, p) at sd[q * 8 + p]. W is the panel width when it is known at compile
+// time, 0 when it is given in width.
+template <int NQ, int W>
+__attribute__((target("avx2,fma"))) void sweep_tile(int rows, int width, const double* md,
+                                                    const double* sd, float* c, int ldc) {
+  const int w = W > 0 ? W : width;
+  int r = 0;
+  for (; r + 8 <= rows; r += 8) {
+    __m256d acc[NQ][2];
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q)
+#pragma GCC unroll 8
+      for (int v = 0; v < 2; ++v)
+        acc[q][v] = widen(_mm_loadu_ps(c + ptrdiff_t(q) * ldc + r + 4 * v));
+#pragma GCC unroll 8
+    for (int p = 0; p < w; ++p) {
+      const __m256d m0 = _mm256_load_pd(md + p * kChunk + r);
+      const __m256d m1 = _mm256_load_pd(md + p * kChunk + r + 4);
+#pragma GCC unroll 8
+      for (int q = 0; q < NQ; ++q) {
+        const __m256d sv = _mm256_broadcast_sd(sd + 8 * q + p);
+        acc[q][0] = _mm256_fmadd_pd(sv, m0, acc[q][0]);
+        acc[q][1] = _mm256_fmadd_pd(sv, m1, acc[q][1]);
+      }
+    }
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q)
+#pragma GCC unroll 8
+      for (int v = 0; v < 2; ++v)
+        _mm_storeu_ps(c + ptrdiff_t(q) * ldc + r + 4 * v, narrow(acc[q][v]));
+  }
+  for (; r < rows; r += 4) {
+    const int left = rows - r;
+    __m256d acc[NQ];
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q) acc[q] = widen_first(c + ptrdiff_t(q) * ldc + r, left);
+#pragma GCC unroll 8
+    for (int p = 0; p < w; ++p) {
+      const __m256d mv = _mm256_load_pd(md + p * kChunk + r);
+#pragma GCC unroll 8
+      for (int q = 0; q < NQ; ++q)
+        acc[q] = _mm256_fmadd_pd(_mm256_broadcast_sd(sd + 8 * q + p), mv, acc[q]);
+    }
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q) store_first(c + ptrdiff_t(q) * ldc + r, left, narrow(acc[q]));
+  }
+}
+
+template <int W>
+__attribute__((target("avx2,fma"))) void sweep_block(int rows, int width, const double* md, int nq,
+                                                     const double* sd, float* c, int ldc) {
+  int q = 0;
+  for (; q + 6 <= nq; q += 6)
+    sweep_tile<6, W>(rows, width, md, sd + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  const int left = nq - q;
+  sd += 8 * q;
+  c += ptrdiff_t(q) * ldc;
+  if (left == 5) sweep_tile<5, W>(rows, width, md, sd, c, ldc);
+  if (left == 4) sweep_tile<4, W>(rows, width, md, sd, c, ldc);
+  if (left == 3) sweep_tile<3, W>(rows, width, md, sd, c, ldc);
+  if (left == 2) sweep_tile<2, W>(rows, width, md, sd, c, ldc);
+  if (left == 1) sweep_tile<1, W>(rows, width, md, sd, c, ldc);
+}
+
+// Eight rows of eight floats transposed in place.
+__attribute__((target("avx2,fma"))) inline void transpose(__m256 b[8]) {
+  __m256 t[8], u[8];
+  for (int h = 0; h < 8; h += 2) {
+    t[h] = _mm256_unpacklo_ps(b[h], b[h + 1]);
+    t[h + 1] = _mm256_unpackhi_ps(b[h], b[h + 1]);
+  }
+  for (int h = 0; h < 8; h += 4) {
+    u[h] = _mm256_shuffle_ps(t[h], t[h + 2], 0x44);
+    u[h + 1] = _mm256_shuffle_ps(t[h], t[h + 2], 0xEE);
+    u[h + 2] = _mm256_shuffle_ps(t[h + 1], t[h + 3], 0x44);
+    u[h + 3] = _mm256_shuffle_ps(t[h + 1], t[h + 3], 0xEE);
+  }
+  for (int h = 0; h < 4; ++h) {
+    b[h] = _mm256_permute2f128_ps(u[h], u[h + 4], 0x20);
+    b[h + 4] = _mm256_permute2f128_ps(u[h], u[h + 4], 0x31);
+  }
+}
+
+}  // namespace
 
 __attribute__((target("avx2,fma"))) void column_axpy(int count, float s, const float* m, float* c) {
   const __m256d sv = _mm256_set1_pd(s);
@@ -87,47 +245,60 @@ __attribute__((target("avx2,fma"))) int first_largest_product(int count, const f
   return 0;  // not reached: m is one of the magnitudes
 }
 
-namespace {
-
-// NQ columns of the sweep side by side, eight rows at a time.
-template <int NQ>
-__attribute__((target("avx2,fma"))) void sweep_columns(int count, int width, const float* m,
-                                                       int ldm, const float* s, float* c, int ldc) {
-  int r = 0;
-  for (; r + 8 <= count; r += 8) {
-    __m256d acc[NQ][2];
-    for (int q = 0; q < NQ; ++q) {
-      acc[q][0] = _mm256_cvtps_pd(_mm_loadu_ps(c + ptrdiff_t(q) * ldc + r));
-      acc[q][1] = _mm256_cvtps_pd(_mm_loadu_ps(c + ptrdiff_t(q) * ldc + r + 4));
-    }
-    for (int p = 0; p < width; ++p) {
-      const float* mp = m + ptrdiff_t(p) * ldm + r;
-      const __m256d m0 = _mm256_cvtps_pd(_mm_loadu_ps(mp));
-      const __m256d m1 = _mm256_cvtps_pd(_mm_loadu_ps(mp + 4));
-      for (int q = 0; q < NQ; ++q) {
-        const __m256d sv = _mm256_set1_pd(s[8 * q + p]);
-        acc[q][0] = _mm256_fmadd_pd(sv, m0, acc[q][0]);
-        acc[q][1] = _mm256_fmadd_pd(sv, m1, acc[q][1]);
+// Eight columns at a time: the panel rows transposed so that each row holds its
+// element of every column, the steps applied to all eight columns at once.
+__attribute__((target("avx2,fma"))) void panel_rows(int width, const float* m, int ldm, int ncol,
+                                                    float* c, int ldc, float* s) {
+  const __m256i rows =
+      _mm256_cmpgt_epi32(_mm256_set1_epi32(width), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  for (int q0 = 0; q0 < ncol; q0 += 8) {
+    const int nq = std::min(8, ncol - q0);
+    __m256 b[8];
+    for (int q = 0; q < 8; ++q)
+      b[q] = q < nq ? _mm256_maskload_ps(c + ptrdiff_t(q0 + q) * ldc, rows) : _mm256_setzero_ps();
+    transpose(b);
+    for (int p = 0; p + 1 < width; ++p) {
+      const __m256d s0 = widen(_mm256_castps256_ps128(b[p]));
+      const __m256d s1 = widen(_mm256_extractf128_ps(b[p], 1));
+      for (int i = p + 1; i < width; ++i) {
+        const __m256d mv = _mm256_set1_pd(m[ptrdiff_t(p) * ldm + i]);
+        const __m128 lo = narrow(_mm256_fmadd_pd(s0, mv, widen(_mm256_castps256_ps128(b[i]))));
+        const __m128 hi = narrow(_mm256_fmadd_pd(s1, mv, widen(_mm256_extractf128_ps(b[i], 1))));
+        b[i] = _mm256_set_m128(hi, lo);
       }
     }
-    for (int q = 0; q < NQ; ++q) {
-      _mm_storeu_ps(c + ptrdiff_t(q) * ldc + r, _mm256_cvtpd_ps(acc[q][0]));
-      _mm_storeu_ps(c + ptrdiff_t(q) * ldc + r + 4, _mm256_cvtpd_ps(acc[q][1]));
+    transpose(b);
+    for (int q = 0; q < nq; ++q) {
+      _mm256_maskstore_ps(c + ptrdiff_t(q0 + q) * ldc, rows, b[q]);
+      _mm256_storeu_ps(s + 8 * (q0 + q), b[q]);
     }
   }
-  for (int q = 0; q < NQ; ++q)
-    forms::sweep_rows_plain(r, count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
 }
 
-}  // namespace
-
+// Columns in blocks whose factors are widened to double once, rows in chunks
+// whose multipliers are widened once for the block.
 __attribute__((target("avx2,fma"))) void panel_sweep(int count, int width, const float* m, int ldm,
                                                      int ncol, const float* s, float* c, int ldc) {
-  int q = 0;
-  for (; q + 4 <= ncol; q += 4)
-    sweep_columns<4>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
-  for (; q < ncol; ++q)
-    sweep_columns<1>(count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  alignas(32) double md[8 * kChunk];
+  alignas(32) double sd[8 * kColumnBlock];
+  for (int q0 = 0; q0 < ncol; q0 += kColumnBlock) {
+    const int nq = std::min(kColumnBlock, ncol - q0);
+    for (int q = 0; q < nq; ++q)
+      for (int p = 0; p < width; ++p) sd[8 * q + p] = s[8 * (q0 + q) + p];
+    for (int r0 = 0; r0 < count; r0 += kChunk) {
+      const int rows = std::min(kChunk, count - r0);
+      for (int p = 0; p < width; ++p)
+        for (int r = 0; r < rows; r += 4)
+          _mm256_store_pd(md + p * kChunk + r,
+                          widen_first(m + ptrdiff_t(p) * ldm + r0 + r, rows - r));
+      float* block = c + ptrdiff_t(q0) * ldc + r0;
+      if (width == 8) {
+        sweep_block<8>(rows, width, md, nq, sd, block, ldc);
+      } else {
+        sweep_block<0>(rows, width, md, nq, sd, block, ldc);
+      }
+    }
+  }
 }
 
 __attribute__((target("avx2,fma"))) void residual_rows(int n, const float* a, int lda,
@@ -155,66 +326,6 @@ __attribute__((target("avx2,fma"))) void residual_rows(int n, const float* a, in
   }
   forms::residual_rows_plain(i, n, a, lda, b, x, r);
 }
-
-namespace {
-
-// Lanes 0..count-1 of four selected, as masks for floats and for doubles.
-__attribute__((target("avx2,fma"))) inline __m128i float_lanes(int count) {
-  return _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
-}
-__attribute__((target("avx2,fma"))) inline __m256i double_lanes(int count) {
-  return _mm256_cmpgt_epi64(_mm256_set1_epi64x(count), _mm256_setr_epi64x(0, 1, 2, 3));
-}
-
-__attribute__((target("avx2,fma"))) inline __m256d widen(__m128 v) { return _mm256_cvtps_pd(v); }
-__attribute__((target("avx2,fma"))) inline __m128 narrow(__m256d v) { return _mm256_cvtpd_ps(v); }
-
-__attribute__((target("avx2,fma"))) inline __m256d magnitude(__m256d v) {
-  return _mm256_and_pd(v, _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffff)));
-}
-
-// Elements 0..count-1 of four (unit stride or stride ld), widened; the rest zero.
-__attribute__((target("avx2,fma"))) inline __m256d widen_first(const float* p, int count) {
-  return count >= 4 ? widen(_mm_loadu_ps(p)) : widen(_mm_maskload_ps(p, float_lanes(count)));
-}
-__attribute__((target("avx2,fma"))) inline __m128 load_strided(const float* p, ptrdiff_t ld,
-                                                               int count) {
-  if (count >= 4) return _mm_setr_ps(p[0], p[ld], p[2 * ld], p[3 * ld]);
-  alignas(16) float v[4] = {};
-  for (int i = 0; i < count; ++i) v[i] = p[i * ld];
-  return _mm_load_ps(v);
-}
-
-__attribute__((target("avx2,fma"))) inline double sum_lanes(__m256d v) {
-  const __m128d h = _mm_add_pd(_mm256_castpd256_pd128(v), _mm256_extractf128_pd(v, 1));
-  return _mm_cvtsd_f64(_mm_add_sd(h, _mm_unpackhi_pd(h, h)));
-}
-
-// acc(i) += col(i) * xj and mag(i) += |col(i)| * |xj| for i < count (the products
-// are exact, so a fused step rounds like the product and the sum), from the
-// highest row down: the row solved next is updated first.
-__attribute__((target("avx2,fma"))) inline void spread(const float* col, float xj, int count,
-                                                       double* acc, double* mag) {
-  const __m256d xv = _mm256_set1_pd(xj);
-  const __m256d xa = magnitude(xv);
-  int i = count;
-  for (; i >= 4; i -= 4) {
-    const __m256d cv = widen(_mm_loadu_ps(col + i - 4));
-    _mm256_storeu_pd(acc + i - 4, _mm256_fmadd_pd(cv, xv, _mm256_loadu_pd(acc + i - 4)));
-    _mm256_storeu_pd(mag + i - 4, _mm256_fmadd_pd(magnitude(cv), xa, _mm256_loadu_pd(mag + i - 4)));
-  }
-  if (i > 0) {
-    const __m256i k = double_lanes(i);
-    const __m256d cv = widen_first(col, i);
-    _mm256_maskstore_pd(acc, k, _mm256_fmadd_pd(cv, xv, _mm256_maskload_pd(acc, k)));
-    _mm256_maskstore_pd(mag, k, _mm256_fmadd_pd(magnitude(cv), xa, _mm256_maskload_pd(mag, k)));
-  }
-}
-
-constexpr int kSolveBlock = 512;  // rows whose sums are kept at once
-constexpr int kRowKept = 2048;    // the longest estimator row kept between its two passes
-
-}  // namespace
 
 __attribute__((target("avx2,fma"))) bool dot_by_bound(int count, const float* x, const float* y,
                                                       float& result) {

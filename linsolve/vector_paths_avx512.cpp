@@ -1,6 +1,7 @@
-// The AVX-512 forms of the loops of vector_paths.hpp. They compute in double
-// from float operands and round once when they store, exactly as the plain
-// forms do; rows that do not fill a vector go through the plain form.
+// The AVX-512 forms of the loops of vector_paths.hpp (with the VL extension
+// for masked loads and stores of eight floats). They compute in double from
+// float operands and round once when they store, exactly as the plain forms do;
+// rows that do not fill a vector are masked or go through the plain form.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -17,116 +18,24 @@ using std::ptrdiff_t;
 // Widening and narrowing conversions of eight elements. The zero-masked forms
 // with every lane selected are the plain instructions; they spare the compiler's
 // warning about the undefined source operand of the unmasked forms.
-__attribute__((target("avx512f"))) inline __m512d widen(__m256 v) {
+__attribute__((target("avx512f,avx512vl"))) inline __m512d widen(__m256 v) {
   return _mm512_maskz_cvtps_pd(__mmask8(0xFF), v);
 }
-__attribute__((target("avx512f"))) inline __m256 narrow(__m512d v) {
+__attribute__((target("avx512f,avx512vl"))) inline __m256 narrow(__m512d v) {
   return _mm512_maskz_cvtpd_ps(__mmask8(0xFF), v);
 }
 
-// Rows 0..vec-1 (vec a multiple of 8) of NQ columns; the multipliers already in
-// double, md(r, p) at md[p * kChunk + r]. W is the panel width when it is known
-// at compile time, 0 when it is given in width.
-constexpr int kChunk = 256;
+constexpr int kChunk = 256;       // rows whose multipliers are widened at once
+constexpr int kColumnBlock = 64;  // columns whose factors are widened at once
 
-template <int NQ, int W>
-__attribute__((target("avx512f"))) void sweep_columns(int vec, int width, const double* md,
-                                                      const float* s, float* c, int ldc) {
-  const int w = W > 0 ? W : width;
-  int r = 0;
-  for (; r + 16 <= vec; r += 16) {
-    __m512d acc[NQ][2];
-    for (int q = 0; q < NQ; ++q) {
-      acc[q][0] = widen(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r));
-      acc[q][1] = widen(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r + 8));
-    }
-    for (int p = 0; p < w; ++p) {
-      const __m512d m0 = _mm512_load_pd(md + p * kChunk + r);
-      const __m512d m1 = _mm512_load_pd(md + p * kChunk + r + 8);
-      for (int q = 0; q < NQ; ++q) {
-        const __m512d sv = _mm512_set1_pd(s[8 * q + p]);
-        acc[q][0] = _mm512_fmadd_pd(sv, m0, acc[q][0]);
-        acc[q][1] = _mm512_fmadd_pd(sv, m1, acc[q][1]);
-      }
-    }
-    for (int q = 0; q < NQ; ++q) {
-      _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r, narrow(acc[q][0]));
-      _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r + 8, narrow(acc[q][1]));
-    }
-  }
-  for (; r < vec; r += 8) {
-    __m512d acc[NQ];
-    for (int q = 0; q < NQ; ++q) acc[q] = widen(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r));
-    for (int p = 0; p < w; ++p) {
-      const __m512d m0 = _mm512_load_pd(md + p * kChunk + r);
-      for (int q = 0; q < NQ; ++q)
-        acc[q] = _mm512_fmadd_pd(_mm512_set1_pd(s[8 * q + p]), m0, acc[q]);
-    }
-    for (int q = 0; q < NQ; ++q) _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r, narrow(acc[q]));
-  }
+// Lanes 0..count-1 selected, count <= 8.
+inline __mmask8 first_lanes(int count) {
+  return count >= 8 ? __mmask8(0xFF) : __mmask8((1u << count) - 1);
 }
 
-template <int W>
-__attribute__((target("avx512f"))) void sweep_chunk(int vec, int width, const double* md, int ncol,
-                                                    const float* s, float* c, int ldc) {
-  int q = 0;
-  for (; q + 4 <= ncol; q += 4)
-    sweep_columns<4, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
-  for (; q < ncol; ++q) sweep_columns<1, W>(vec, width, md, s + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+__attribute__((target("avx512f,avx512vl"))) inline __m512d widen_first(const float* p, int count) {
+  return widen(_mm256_maskz_loadu_ps(first_lanes(count), p));
 }
-
-}  // namespace
-
-// The rows in chunks that stay in the first-level cache, the chunk's
-// multipliers widened to double once for all columns.
-__attribute__((target("avx512f"))) void panel_sweep(int count, int width, const float* m, int ldm,
-                                                    int ncol, const float* s, float* c, int ldc) {
-  alignas(64) double md[8 * kChunk];
-  for (int r0 = 0; r0 < count; r0 += kChunk) {
-    const int rows = std::min(kChunk, count - r0);
-    const int vec = rows - rows % 8;
-    for (int p = 0; p < width; ++p)
-      for (int r = 0; r < vec; r += 8)
-        _mm512_store_pd(md + p * kChunk + r,
-                        widen(_mm256_loadu_ps(m + ptrdiff_t(p) * ldm + r0 + r)));
-    if (width == 8) {
-      sweep_chunk<8>(vec, width, md, ncol, s, c + r0, ldc);
-    } else {
-      sweep_chunk<0>(vec, width, md, ncol, s, c + r0, ldc);
-    }
-    for (int q = 0; q < ncol; ++q)
-      forms::sweep_rows_plain(r0 + vec, r0 + rows, width, m, ldm, s + 8 * q,
-                              c + ptrdiff_t(q) * ldc);
-  }
-}
-
-__attribute__((target("avx512f"))) void residual_rows(int n, const float* a, int lda,
-                                                      const float* b, const float* x, float* r) {
-  const __m256 minus = _mm256_set1_ps(-0.0f);
-  int i = 0;
-  for (; i + 32 <= n; i += 32) {
-    __m512d acc[4];
-    for (int h = 0; h < 4; ++h)
-      acc[h] = widen(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i + 8 * h)));
-    for (int j = 0; j < n; ++j) {
-      const float* col = a + ptrdiff_t(j) * lda + i;
-      const __m512d xv = _mm512_set1_pd(x[j]);
-      for (int h = 0; h < 4; ++h)
-        acc[h] = _mm512_fmadd_pd(widen(_mm256_loadu_ps(col + 8 * h)), xv, acc[h]);
-    }
-    for (int h = 0; h < 4; ++h) _mm256_storeu_ps(r + i + 8 * h, narrow(acc[h]));
-  }
-  for (; i + 8 <= n; i += 8) {
-    __m512d acc = widen(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i)));
-    for (int j = 0; j < n; ++j)
-      acc = _mm512_fmadd_pd(widen(_mm256_loadu_ps(a + ptrdiff_t(j) * lda + i)),
-                            _mm512_set1_pd(x[j]), acc);
-    _mm256_storeu_ps(r + i, narrow(acc));
-  }
-  forms::residual_rows_plain(i, n, a, lda, b, x, r);
-}
-
-namespace {
 
 // The sum of the eight lanes (in some order). The zero-masked extraction is the
 // plain one, without the undefined operand of the unmasked form.
@@ -135,11 +44,6 @@ __attribute__((target("avx512f,avx512vl"))) inline double sum_lanes(__m512d v) {
                                   _mm512_maskz_extractf64x4_pd(0xF, v, 1));
   const __m128d h = _mm_add_pd(_mm256_castpd256_pd128(q), _mm256_extractf128_pd(q, 1));
   return _mm_cvtsd_f64(_mm_add_sd(h, _mm_unpackhi_pd(h, h)));
-}
-
-// Lanes 0..count-1 selected, count <= 8.
-inline __mmask8 first_lanes(int count) {
-  return count >= 8 ? __mmask8(0xFF) : __mmask8((1u << count) - 1);
 }
 
 // Elements 0..count-1 of a vector with stride ld, count <= 8; the rest zero.
@@ -151,10 +55,6 @@ __attribute__((target("avx512f,avx512vl"))) inline __m256 load_strided(const flo
   alignas(32) float v[8] = {};
   for (int i = 0; i < count; ++i) v[i] = p[i * ld];
   return _mm256_load_ps(v);
-}
-
-__attribute__((target("avx512f,avx512vl"))) inline __m512d widen_first(const float* p, int count) {
-  return widen(_mm256_maskz_loadu_ps(first_lanes(count), p));
 }
 
 // acc(i) += col(i) * xj and mag(i) += |col(i)| * |xj| for i < count (the products
@@ -184,7 +84,176 @@ __attribute__((target("avx512f,avx512vl"))) inline void spread(const float* col,
 constexpr int kSolveBlock = 512;  // rows whose sums are kept at once
 constexpr int kRowKept = 2048;    // the longest estimator row kept between its two passes
 
+// Rows 0..rows-1 of NQ columns of a chunk: c(r, q) = float(c(r, q) + s(q, 0) *
+// m(r, 0) + ...), summed in double from the left, thirty-two rows at a time (the
+// accumulators of four columns and the multipliers of a step fill twenty of the
+// thirty-two registers), then eight at a time, the last eight masked. md(r, p)
+// at md[p * kChunk + r], zero beyond rows up to a multiple of 8; sd(q, p) at
+// sd[q * 8 + p]. W is the panel width when it is known at compile time, 0 when
+// it is given in width.
+template <int NQ, int W>
+__attribute__((target("avx512f,avx512vl"))) void sweep_tile(int rows, int width, const double* md,
+                                                            const double* sd, float* c, int ldc) {
+  const int w = W > 0 ? W : width;
+  int r = 0;
+  for (; r + 32 <= rows; r += 32) {
+    __m512d acc[NQ][4];
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q)
+#pragma GCC unroll 8
+      for (int v = 0; v < 4; ++v)
+        acc[q][v] = widen(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r + 8 * v));
+#pragma GCC unroll 8
+    for (int p = 0; p < w; ++p) {
+      __m512d mv[4];
+#pragma GCC unroll 8
+      for (int v = 0; v < 4; ++v) mv[v] = _mm512_load_pd(md + p * kChunk + r + 8 * v);
+#pragma GCC unroll 8
+      for (int q = 0; q < NQ; ++q) {
+        const __m512d sv = _mm512_set1_pd(sd[8 * q + p]);
+#pragma GCC unroll 8
+        for (int v = 0; v < 4; ++v) acc[q][v] = _mm512_fmadd_pd(sv, mv[v], acc[q][v]);
+      }
+    }
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q)
+#pragma GCC unroll 8
+      for (int v = 0; v < 4; ++v)
+        _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r + 8 * v, narrow(acc[q][v]));
+  }
+  for (; r < rows; r += 8) {
+    const __mmask8 k = first_lanes(rows - r);
+    __m512d acc[NQ];
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q)
+      acc[q] = widen(_mm256_maskz_loadu_ps(k, c + ptrdiff_t(q) * ldc + r));
+#pragma GCC unroll 8
+    for (int p = 0; p < w; ++p) {
+      const __m512d mv = _mm512_load_pd(md + p * kChunk + r);
+#pragma GCC unroll 8
+      for (int q = 0; q < NQ; ++q)
+        acc[q] = _mm512_fmadd_pd(_mm512_set1_pd(sd[8 * q + p]), mv, acc[q]);
+    }
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q)
+      _mm256_mask_storeu_ps(c + ptrdiff_t(q) * ldc + r, k, narrow(acc[q]));
+  }
+}
+
+template <int W>
+__attribute__((target("avx512f,avx512vl"))) void sweep_block(int rows, int width, const double* md,
+                                                             int nq, const double* sd, float* c,
+                                                             int ldc) {
+  int q = 0;
+  for (; q + 4 <= nq; q += 4)
+    sweep_tile<4, W>(rows, width, md, sd + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  const int left = nq - q;
+  sd += 8 * q;
+  c += ptrdiff_t(q) * ldc;
+  if (left == 3) sweep_tile<3, W>(rows, width, md, sd, c, ldc);
+  if (left == 2) sweep_tile<2, W>(rows, width, md, sd, c, ldc);
+  if (left == 1) sweep_tile<1, W>(rows, width, md, sd, c, ldc);
+}
+
+// Eight rows of eight floats transposed in place.
+__attribute__((target("avx512f,avx512vl"))) inline void transpose(__m256 b[8]) {
+  __m256 t[8], u[8];
+  for (int h = 0; h < 8; h += 2) {
+    t[h] = _mm256_unpacklo_ps(b[h], b[h + 1]);
+    t[h + 1] = _mm256_unpackhi_ps(b[h], b[h + 1]);
+  }
+  for (int h = 0; h < 8; h += 4) {
+    u[h] = _mm256_shuffle_ps(t[h], t[h + 2], 0x44);
+    u[h + 1] = _mm256_shuffle_ps(t[h], t[h + 2], 0xEE);
+    u[h + 2] = _mm256_shuffle_ps(t[h + 1], t[h + 3], 0x44);
+    u[h + 3] = _mm256_shuffle_ps(t[h + 1], t[h + 3], 0xEE);
+  }
+  for (int h = 0; h < 4; ++h) {
+    b[h] = _mm256_permute2f128_ps(u[h], u[h + 4], 0x20);
+    b[h + 4] = _mm256_permute2f128_ps(u[h], u[h + 4], 0x31);
+  }
+}
+
 }  // namespace
+
+// Eight columns at a time: the panel rows transposed so that each row holds its
+// element of every column, the steps applied to all eight columns at once.
+__attribute__((target("avx512f,avx512vl"))) void panel_rows(int width, const float* m, int ldm,
+                                                            int ncol, float* c, int ldc, float* s) {
+  const __mmask8 rows = first_lanes(width);
+  for (int q0 = 0; q0 < ncol; q0 += 8) {
+    const int nq = std::min(8, ncol - q0);
+    __m256 b[8];
+    for (int q = 0; q < 8; ++q)
+      b[q] =
+          q < nq ? _mm256_maskz_loadu_ps(rows, c + ptrdiff_t(q0 + q) * ldc) : _mm256_setzero_ps();
+    transpose(b);
+    for (int p = 0; p + 1 < width; ++p) {
+      const __m512d sp = widen(b[p]);
+      for (int i = p + 1; i < width; ++i)
+        b[i] = narrow(_mm512_fmadd_pd(sp, _mm512_set1_pd(m[ptrdiff_t(p) * ldm + i]), widen(b[i])));
+    }
+    transpose(b);
+    for (int q = 0; q < nq; ++q) {
+      _mm256_mask_storeu_ps(c + ptrdiff_t(q0 + q) * ldc, rows, b[q]);
+      _mm256_storeu_ps(s + 8 * (q0 + q), b[q]);
+    }
+  }
+}
+
+// Columns in blocks whose factors are widened to double once, rows in chunks
+// whose multipliers are widened once for the block.
+__attribute__((target("avx512f,avx512vl"))) void panel_sweep(int count, int width, const float* m,
+                                                             int ldm, int ncol, const float* s,
+                                                             float* c, int ldc) {
+  alignas(64) double md[8 * kChunk];
+  alignas(64) double sd[8 * kColumnBlock];
+  for (int q0 = 0; q0 < ncol; q0 += kColumnBlock) {
+    const int nq = std::min(kColumnBlock, ncol - q0);
+    for (int q = 0; q < nq; ++q)
+      for (int p = 0; p < width; ++p) sd[8 * q + p] = s[8 * (q0 + q) + p];
+    for (int r0 = 0; r0 < count; r0 += kChunk) {
+      const int rows = std::min(kChunk, count - r0);
+      for (int p = 0; p < width; ++p)
+        for (int r = 0; r < rows; r += 8)
+          _mm512_store_pd(md + p * kChunk + r,
+                          widen_first(m + ptrdiff_t(p) * ldm + r0 + r, rows - r));
+      float* block = c + ptrdiff_t(q0) * ldc + r0;
+      if (width == 8) {
+        sweep_block<8>(rows, width, md, nq, sd, block, ldc);
+      } else {
+        sweep_block<0>(rows, width, md, nq, sd, block, ldc);
+      }
+    }
+  }
+}
+
+__attribute__((target("avx512f,avx512vl"))) void residual_rows(int n, const float* a, int lda,
+                                                               const float* b, const float* x,
+                                                               float* r) {
+  const __m256 minus = _mm256_set1_ps(-0.0f);
+  int i = 0;
+  for (; i + 32 <= n; i += 32) {
+    __m512d acc[4];
+    for (int h = 0; h < 4; ++h)
+      acc[h] = widen(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i + 8 * h)));
+    for (int j = 0; j < n; ++j) {
+      const float* col = a + ptrdiff_t(j) * lda + i;
+      const __m512d xv = _mm512_set1_pd(x[j]);
+      for (int h = 0; h < 4; ++h)
+        acc[h] = _mm512_fmadd_pd(widen(_mm256_loadu_ps(col + 8 * h)), xv, acc[h]);
+    }
+    for (int h = 0; h < 4; ++h) _mm256_storeu_ps(r + i + 8 * h, narrow(acc[h]));
+  }
+  for (; i + 8 <= n; i += 8) {
+    __m512d acc = widen(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i)));
+    for (int j = 0; j < n; ++j)
+      acc = _mm512_fmadd_pd(widen(_mm256_loadu_ps(a + ptrdiff_t(j) * lda + i)),
+                            _mm512_set1_pd(x[j]), acc);
+    _mm256_storeu_ps(r + i, narrow(acc));
+  }
+  forms::residual_rows_plain(i, n, a, lda, b, x, r);
+}
 
 __attribute__((target("avx512f,avx512vl"))) void column_axpy(int count, float s, const float* m,
                                                              float* c) {

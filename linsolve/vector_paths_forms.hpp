@@ -89,6 +89,7 @@ void row_magnitudes(int n, const float* a, int lda, float* r);
 // The first position (0-based) of the largest |x(i) * y(i)| among count >= 1,
 // by the rule of ISAMAX; the magnitude found in big.
 int first_largest_product(int count, const float* x, const float* y, float& big);
+void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s);
 void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
                  int ldc);
 void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r);
@@ -102,6 +103,7 @@ int estimate_row(int count, float wp, double wm, double sp, double sm, const flo
 namespace avx512 {
 void column_axpy(int count, float s, const float* m, float* c);
 void column_scale(int count, float t, float* c);
+void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s);
 void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
                  int ldc);
 void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r);
