@@ -98,6 +98,9 @@ __attribute__((target("avx2,fma"))) void sweep_tile(int rows, int width, const d
     __m256d acc[NQ][2];
 #pragma GCC unroll 8
     for (int q = 0; q < NQ; ++q)
+      _mm_prefetch(reinterpret_cast<const char*>(c + ptrdiff_t(q) * ldc + r + 16), _MM_HINT_T0);
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q)
 #pragma GCC unroll 8
       for (int v = 0; v < 2; ++v)
         acc[q][v] = widen(_mm_loadu_ps(c + ptrdiff_t(q) * ldc + r + 4 * v));

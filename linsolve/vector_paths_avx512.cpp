@@ -91,34 +91,41 @@ constexpr int kRowKept = 2048;    // the longest estimator row kept between its 
 // at md[p * kChunk + r], zero beyond rows up to a multiple of 8; sd(q, p) at
 // sd[q * 8 + p]. W is the panel width when it is known at compile time, 0 when
 // it is given in width.
-template <int NQ, int W>
+template <int NQ, int RV, int W>
 __attribute__((target("avx512f,avx512vl"))) void sweep_tile(int rows, int width, const double* md,
                                                             const double* sd, float* c, int ldc) {
   const int w = W > 0 ? W : width;
   int r = 0;
-  for (; r + 32 <= rows; r += 32) {
-    __m512d acc[NQ][4];
+  for (; r + 8 * RV <= rows; r += 8 * RV) {
+    __m512d acc[NQ][RV];
+#pragma GCC unroll 8
+    for (int q = 0; q < NQ; ++q) {
+#pragma GCC unroll 8
+      for (int v = 0; v < RV; v += 2)
+        _mm_prefetch(reinterpret_cast<const char*>(c + ptrdiff_t(q) * ldc + r + 8 * RV + 8 * v),
+                     _MM_HINT_T0);
+    }
 #pragma GCC unroll 8
     for (int q = 0; q < NQ; ++q)
 #pragma GCC unroll 8
-      for (int v = 0; v < 4; ++v)
+      for (int v = 0; v < RV; ++v)
         acc[q][v] = widen(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r + 8 * v));
 #pragma GCC unroll 8
     for (int p = 0; p < w; ++p) {
-      __m512d mv[4];
+      __m512d mv[RV];
 #pragma GCC unroll 8
-      for (int v = 0; v < 4; ++v) mv[v] = _mm512_load_pd(md + p * kChunk + r + 8 * v);
+      for (int v = 0; v < RV; ++v) mv[v] = _mm512_load_pd(md + p * kChunk + r + 8 * v);
 #pragma GCC unroll 8
       for (int q = 0; q < NQ; ++q) {
         const __m512d sv = _mm512_set1_pd(sd[8 * q + p]);
 #pragma GCC unroll 8
-        for (int v = 0; v < 4; ++v) acc[q][v] = _mm512_fmadd_pd(sv, mv[v], acc[q][v]);
+        for (int v = 0; v < RV; ++v) acc[q][v] = _mm512_fmadd_pd(sv, mv[v], acc[q][v]);
       }
     }
 #pragma GCC unroll 8
     for (int q = 0; q < NQ; ++q)
 #pragma GCC unroll 8
-      for (int v = 0; v < 4; ++v)
+      for (int v = 0; v < RV; ++v)
         _mm256_storeu_ps(c + ptrdiff_t(q) * ldc + r + 8 * v, narrow(acc[q][v]));
   }
   for (; r < rows; r += 8) {
@@ -140,64 +147,131 @@ __attribute__((target("avx512f,avx512vl"))) void sweep_tile(int rows, int width,
   }
 }
 
+constexpr int kTileColumns = 6;
+constexpr int kTileVectors = 4;
+
 template <int W>
 __attribute__((target("avx512f,avx512vl"))) void sweep_block(int rows, int width, const double* md,
                                                              int nq, const double* sd, float* c,
                                                              int ldc) {
   int q = 0;
-  for (; q + 4 <= nq; q += 4)
-    sweep_tile<4, W>(rows, width, md, sd + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
+  for (; q + kTileColumns <= nq; q += kTileColumns)
+    sweep_tile<kTileColumns, kTileVectors, W>(rows, width, md, sd + 8 * q, c + ptrdiff_t(q) * ldc,
+                                              ldc);
   const int left = nq - q;
   sd += 8 * q;
   c += ptrdiff_t(q) * ldc;
-  if (left == 3) sweep_tile<3, W>(rows, width, md, sd, c, ldc);
-  if (left == 2) sweep_tile<2, W>(rows, width, md, sd, c, ldc);
-  if (left == 1) sweep_tile<1, W>(rows, width, md, sd, c, ldc);
+  if (left >= 4) {
+    sweep_tile<4, 4, W>(rows, width, md, sd, c, ldc);
+    sd += 32;
+    c += 4 * ptrdiff_t(ldc);
+  }
+  if (left % 4 == 3) sweep_tile<3, 4, W>(rows, width, md, sd, c, ldc);
+  if (left % 4 == 2) sweep_tile<2, 4, W>(rows, width, md, sd, c, ldc);
+  if (left % 4 == 1) sweep_tile<1, 4, W>(rows, width, md, sd, c, ldc);
 }
 
 // Eight rows of eight floats transposed in place.
 __attribute__((target("avx512f,avx512vl"))) inline void transpose(__m256 b[8]) {
   __m256 t[8], u[8];
+#pragma GCC unroll 8
   for (int h = 0; h < 8; h += 2) {
     t[h] = _mm256_unpacklo_ps(b[h], b[h + 1]);
     t[h + 1] = _mm256_unpackhi_ps(b[h], b[h + 1]);
   }
+#pragma GCC unroll 8
   for (int h = 0; h < 8; h += 4) {
     u[h] = _mm256_shuffle_ps(t[h], t[h + 2], 0x44);
     u[h + 1] = _mm256_shuffle_ps(t[h], t[h + 2], 0xEE);
     u[h + 2] = _mm256_shuffle_ps(t[h + 1], t[h + 3], 0x44);
     u[h + 3] = _mm256_shuffle_ps(t[h + 1], t[h + 3], 0xEE);
   }
+#pragma GCC unroll 8
   for (int h = 0; h < 4; ++h) {
     b[h] = _mm256_permute2f128_ps(u[h], u[h + 4], 0x20);
     b[h + 4] = _mm256_permute2f128_ps(u[h], u[h + 4], 0x31);
   }
 }
 
+// The rows of a panel of width W in G groups of eight columns (ncol <= 8 G):
+// each group's block transposed so that each row holds its element of every
+// column, the steps applied to all eight columns at once; two groups side by
+// side, so that their chains of steps overlap.
+template <int W, int G>
+__attribute__((target("avx512f,avx512vl"))) void rows_of_groups(const float* m, int ldm, int ncol,
+                                                                float* c, int ldc, float* s) {
+  const __mmask8 rows = first_lanes(W);
+  __m256 b[G][8];
+#pragma GCC unroll 8
+  for (int g = 0; g < G; ++g) {
+#pragma GCC unroll 8
+    for (int q = 0; q < 8; ++q) {
+      const int j = 8 * g + q;
+      b[g][q] =
+          j < ncol ? _mm256_maskz_loadu_ps(rows, c + ptrdiff_t(j) * ldc) : _mm256_setzero_ps();
+    }
+    transpose(b[g]);
+  }
+#pragma GCC unroll 8
+  for (int p = 0; p + 1 < W; ++p) {
+    __m512d sp[G];
+#pragma GCC unroll 8
+    for (int g = 0; g < G; ++g) sp[g] = widen(b[g][p]);
+#pragma GCC unroll 8
+    for (int i = p + 1; i < W; ++i) {
+      const __m512d mv = _mm512_set1_pd(m[ptrdiff_t(p) * ldm + i]);
+#pragma GCC unroll 8
+      for (int g = 0; g < G; ++g) b[g][i] = narrow(_mm512_fmadd_pd(sp[g], mv, widen(b[g][i])));
+    }
+  }
+#pragma GCC unroll 8
+  for (int g = 0; g < G; ++g) {
+    transpose(b[g]);
+#pragma GCC unroll 8
+    for (int q = 0; q < 8; ++q) {
+      const int j = 8 * g + q;
+      if (j < ncol) {
+        _mm256_mask_storeu_ps(c + ptrdiff_t(j) * ldc, rows, b[g][q]);
+        _mm256_storeu_ps(s + 8 * j, b[g][q]);
+      }
+    }
+  }
+}
+
+template <int W>
+__attribute__((target("avx512f,avx512vl"))) void rows_of_width(const float* m, int ldm, int ncol,
+                                                               float* c, int ldc, float* s) {
+  for (int q0 = 0; q0 < ncol; q0 += 16) {
+    const int nq = std::min(16, ncol - q0);
+    if (nq > 8) {
+      rows_of_groups<W, 2>(m, ldm, nq, c + ptrdiff_t(q0) * ldc, ldc, s + 8 * q0);
+    } else {
+      rows_of_groups<W, 1>(m, ldm, nq, c + ptrdiff_t(q0) * ldc, ldc, s + 8 * q0);
+    }
+  }
+}
+
 }  // namespace
 
-// Eight columns at a time: the panel rows transposed so that each row holds its
-// element of every column, the steps applied to all eight columns at once.
 __attribute__((target("avx512f,avx512vl"))) void panel_rows(int width, const float* m, int ldm,
                                                             int ncol, float* c, int ldc, float* s) {
-  const __mmask8 rows = first_lanes(width);
-  for (int q0 = 0; q0 < ncol; q0 += 8) {
-    const int nq = std::min(8, ncol - q0);
-    __m256 b[8];
-    for (int q = 0; q < 8; ++q)
-      b[q] =
-          q < nq ? _mm256_maskz_loadu_ps(rows, c + ptrdiff_t(q0 + q) * ldc) : _mm256_setzero_ps();
-    transpose(b);
-    for (int p = 0; p + 1 < width; ++p) {
-      const __m512d sp = widen(b[p]);
-      for (int i = p + 1; i < width; ++i)
-        b[i] = narrow(_mm512_fmadd_pd(sp, _mm512_set1_pd(m[ptrdiff_t(p) * ldm + i]), widen(b[i])));
-    }
-    transpose(b);
-    for (int q = 0; q < nq; ++q) {
-      _mm256_mask_storeu_ps(c + ptrdiff_t(q0 + q) * ldc, rows, b[q]);
-      _mm256_storeu_ps(s + 8 * (q0 + q), b[q]);
-    }
+  switch (width) {
+    case 8:
+      return rows_of_width<8>(m, ldm, ncol, c, ldc, s);
+    case 7:
+      return rows_of_width<7>(m, ldm, ncol, c, ldc, s);
+    case 6:
+      return rows_of_width<6>(m, ldm, ncol, c, ldc, s);
+    case 5:
+      return rows_of_width<5>(m, ldm, ncol, c, ldc, s);
+    case 4:
+      return rows_of_width<4>(m, ldm, ncol, c, ldc, s);
+    case 3:
+      return rows_of_width<3>(m, ldm, ncol, c, ldc, s);
+    case 2:
+      return rows_of_width<2>(m, ldm, ncol, c, ldc, s);
+    default:
+      return rows_of_width<1>(m, ldm, ncol, c, ldc, s);
   }
 }
 
