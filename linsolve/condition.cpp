@@ -84,9 +84,10 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
       wp = 1.0f;
       wm = 1.0;
     }
-    // z(j) += w+ u(k, j) over the rest of the row, and the sums of both choices.
-    // A tie keeps w+. A vector form decides the comparison from sums formed in
-    // another order when their bounds allow.
+    // z(j) += w+ u(k, j) over the rest of the row, and the sums of both choices;
+    // when w- wins (a tie keeps w+), z(j) += (w- - w+) u(k, j) as well. A vector
+    // form decides the comparison from sums formed in another order when their
+    // bounds allow, and then makes both updates itself.
     int minus = k < n ? linsolve::estimate_row(n - k, wp, wm, sp, sm, &at(fac, ldfac, k, k + 1),
                                                ldfac, &z[k])
                       : 0;
@@ -97,12 +98,9 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
         sp += std::fabs(double(z[j - 1]));
       }
       minus = sp < sm;
+      if (minus) SAXPY(n - k, float(wm - wp), &at(fac, ldfac, k, k + 1), ldfac, &z[k], 1);
     }
-    if (minus) {
-      const float t = float(wm - wp);
-      wp = float(wm);
-      SAXPY(n - k, t, &at(fac, ldfac, k, k + 1), ldfac, &z[k], 1);
-    }
+    if (minus) wp = float(wm);
     z[k - 1] = wp;
   }
   normalise(n, z);

@@ -104,9 +104,11 @@ void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int
   permute_multipliers(fac, ldfac, pivot, k0, k1, true);
   for (int j0 = k1 + 1; j0 <= n; j0 += kColumns) {
     const int ncol = std::min(kColumns, n - j0 + 1);
-    for (int j = j0; j < j0 + ncol; ++j) {
-      float* c = &at(fac, ldfac, 1, j);
-      for (int p = k0; p <= k1; ++p) std::swap(c[p - 1], c[pivot[p - 1] - 1]);
+    // The exchanges, those of a row with itself left out.
+    for (int p = k0; p <= k1; ++p) {
+      const int l = pivot[p - 1];
+      if (l == p) continue;
+      for (int j = j0; j < j0 + ncol; ++j) std::swap(at(fac, ldfac, p, j), at(fac, ldfac, l, j));
     }
     // Rows of the panel: one step at a time, as their own elimination has it.
     // s(q, p): the element of the pivot row of step k0 + p in column j0 + q.

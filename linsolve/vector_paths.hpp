@@ -71,8 +71,10 @@ bool upper_solve(int n, const float* a, int lda, float* x, bool unit);
 // One step of the first phase of the condition estimate over the count >= 1
 // elements after the step's own: z(j) = float(z(j) + wp * u(j)), u(j) at
 // u[j * ld], and whether sp + |double(z(j))| (the new z) summed from the left is
-// below sm + |z(j) + wm * u(j)| (the old z) summed from the left: 1 or 0. -1,
-// with z untouched, when no vector form runs or the bounds leave it open.
+// below sm + |z(j) + wm * u(j)| (the old z) summed from the left: 1 or 0. When
+// it is below, z(j) = float(z(j) + t * u(j)) follows with t = float(wm - wp)
+// (nothing when t is zero, as SAXPY does). -1, with z untouched, when no vector
+// form runs or the bounds leave the comparison open.
 int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
                  float* z);
 

@@ -421,16 +421,16 @@ __attribute__((target("avx2,fma"))) int estimate_row(int count, float wp, double
   const int less = decide_less(sp + sum_lanes(_mm256_add_pd(plus[0], plus[1])), count + 1,
                                sm + sum_lanes(_mm256_add_pd(minus[0], minus[1])), count + 1);
   if (less < 0) return less;
+  // w- wins: its difference from w+ is added as SAXPY adds it, not at all when zero.
+  const float t = less ? float(wm - double(wp)) : 0.0f;
+  const __m256d tv = _mm256_set1_pd(t);
   for (int j = 0; j < count; j += 4) {
     const int left = count - j;
-    const __m128 uf =
-        keep ? _mm_load_ps(kept + j) : load_strided(row + ptrdiff_t(j) * ld, ld, left);
-    const __m128 zn = narrow(_mm256_fmadd_pd(wpv, widen(uf), widen_first(z + j, left)));
-    if (left >= 4) {
-      _mm_storeu_ps(z + j, zn);
-    } else {
-      _mm_maskstore_ps(z + j, float_lanes(left), zn);
-    }
+    const __m256d u =
+        widen(keep ? _mm_load_ps(kept + j) : load_strided(row + ptrdiff_t(j) * ld, ld, left));
+    __m128 zn = narrow(_mm256_fmadd_pd(wpv, u, widen_first(z + j, left)));
+    if (t != 0.0f) zn = narrow(_mm256_fmadd_pd(tv, u, widen(zn)));
+    store_first(z + j, left, zn);
   }
   return less;
 }

@@ -438,12 +438,16 @@ __attribute__((target("avx512f,avx512vl"))) int estimate_row(int count, float wp
   }
   const int less = decide_less(sp + sum_lanes(plus), count + 1, sm + sum_lanes(minus), count + 1);
   if (less < 0) return less;
+  // w- wins: its difference from w+ is added as SAXPY adds it, not at all when zero.
+  const float t = less ? float(wm - double(wp)) : 0.0f;
+  const __m512d tv = _mm512_set1_pd(t);
   for (int j = 0; j < count; j += 8) {
     const int left = count - j;
-    const __m256 uf =
-        keep ? _mm256_load_ps(kept + j) : load_strided(row + ptrdiff_t(j) * ld, ld, left);
-    const __m512d zo = widen_first(z + j, left);
-    _mm256_mask_storeu_ps(z + j, first_lanes(left), narrow(_mm512_fmadd_pd(wpv, widen(uf), zo)));
+    const __m512d u =
+        widen(keep ? _mm256_load_ps(kept + j) : load_strided(row + ptrdiff_t(j) * ld, ld, left));
+    __m256 zn = narrow(_mm512_fmadd_pd(wpv, u, widen_first(z + j, left)));
+    if (t != 0.0f) zn = narrow(_mm512_fmadd_pd(tv, u, widen(zn)));
+    _mm256_mask_storeu_ps(z + j, first_lanes(left), zn);
   }
   return less;
 }
