@@ -59,13 +59,15 @@ void apply_step(int n, float* fac, int ldfac, const int* pivot, int p, int j) {
   linsolve::column_axpy(n - p, s, &at(fac, ldfac, p + 1, p), &at(fac, ldfac, p + 1, j));
 }
 
-// Steps k0 to k1 on their own columns: pending updates, pivot search, exchange
-// of the pivot element and its scale, multipliers.
+// Steps k0 to k1 on their own columns: pivot search, exchange of the pivot
+// element and its scale, multipliers, then the step on the panel's later
+// columns. Each column thus takes its earlier steps one at a time and in order
+// before its own search; the columns' steps are independent of each other, so
+// taking them column after column would store the same values, but the chain
+// from one search to the next holds one update instead of all of them.
 void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0, int k1,
                   float small, bool& too_small) {
   for (int k = k0; k <= k1; ++k) {
-    for (int p = k0; p < k; ++p) apply_step(n, fac, ldfac, pivot, p, k);
-
     // The first row of largest |FAC(i, k) * SCALE(i)| among k to N.
     const int l =
         k - 1 + linsolve::first_largest_product(n - k + 1, &at(fac, ldfac, k, k), &scale[k - 1]);
@@ -80,6 +82,7 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
       const float t = float(-1.0 / at(fac, ldfac, k, k));
       linsolve::column_scale(n - k, t, &at(fac, ldfac, k + 1, k));
     }
+    for (int j = k + 1; j <= k1; ++j) apply_step(n, fac, ldfac, pivot, k, j);
   }
 }
 
