@@ -115,12 +115,14 @@ int first_largest_product(int n, const float* x, const float* y) {
     ISPMAX(n, x, y, imax);
     return imax;
   }
+  const bool wide = vector_level() >= kAvx512;
   int imax = 1;
   float best = 0.0f;
   for (int i1 = 0; i1 < n; i1 += kProductBlock) {
+    const int count = std::min(kProductBlock, n - i1);
     float big = 0.0f;
-    const int j =
-        forms::avx2::first_largest_product(std::min(kProductBlock, n - i1), x + i1, y + i1, big);
+    const int j = wide ? forms::avx512::first_largest_product(count, x + i1, y + i1, big)
+                       : forms::avx2::first_largest_product(count, x + i1, y + i1, big);
     // A later block must beat the best so far strictly.
     if (big > best) {
       best = big;

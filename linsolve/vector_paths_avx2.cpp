@@ -393,13 +393,16 @@ __attribute__((target("avx2,fma"))) void upper_solve(int n, const float* a, int 
   }
 }
 
-// Two passes: the sums of both choices without touching z, and, when their
-// bounds decide the comparison, the update of z.
+// One pass stores z + w+ u and keeps the old z and u; when the bounds leave the
+// comparison open the old z is put back, and when w- wins a second pass adds
+// its difference as SAXPY adds it (not at all when zero). Rows longer than the
+// buffers are left to the plain loop.
 __attribute__((target("avx2,fma"))) int estimate_row(int count, float wp, double wm, double sp,
                                                      double sm, const float* row, int ld,
                                                      float* z) {
+  if (count > kRowKept) return -1;
+  alignas(16) float old[kRowKept + 4];
   alignas(16) float kept[kRowKept + 4];
-  const bool keep = count <= kRowKept;
   const __m256d wpv = _mm256_set1_pd(wp);
   const __m256d wmv = _mm256_set1_pd(wm);
   __m256d plus[2] = {_mm256_setzero_pd(), _mm256_setzero_pd()};
@@ -408,29 +411,33 @@ __attribute__((target("avx2,fma"))) int estimate_row(int count, float wp, double
     const int left = count - j;
     const __m256d lanes = _mm256_castsi256_pd(double_lanes(left));
     const __m128 uf = load_strided(row + ptrdiff_t(j) * ld, ld, left);
-    if (keep) _mm_store_ps(kept + j, uf);
+    const __m128 zf = left >= 4 ? _mm_loadu_ps(z + j) : _mm_maskload_ps(z + j, float_lanes(left));
+    _mm_store_ps(kept + j, uf);
+    _mm_store_ps(old + j, zf);
     const __m256d u = widen(uf);
-    const __m256d zo = widen_first(z + j, left);
+    const __m256d zo = widen(zf);
     // w+ * u is exact, so the fused step rounds as the product and the sum do;
     // w- is a double and its product is rounded on its own.
-    const __m256d zn = widen(narrow(_mm256_fmadd_pd(wpv, u, zo)));
-    plus[h] = _mm256_add_pd(plus[h], _mm256_and_pd(lanes, magnitude(zn)));
+    const __m128 zn = narrow(_mm256_fmadd_pd(wpv, u, zo));
+    store_first(z + j, left, zn);
+    plus[h] = _mm256_add_pd(plus[h], _mm256_and_pd(lanes, magnitude(widen(zn))));
     minus[h] = _mm256_add_pd(
         minus[h], _mm256_and_pd(lanes, magnitude(_mm256_add_pd(zo, _mm256_mul_pd(wmv, u)))));
   }
   const int less = decide_less(sp + sum_lanes(_mm256_add_pd(plus[0], plus[1])), count + 1,
                                sm + sum_lanes(_mm256_add_pd(minus[0], minus[1])), count + 1);
-  if (less < 0) return less;
-  // w- wins: its difference from w+ is added as SAXPY adds it, not at all when zero.
+  if (less < 0) {
+    std::copy(old, old + count, z);
+    return less;
+  }
   const float t = less ? float(wm - double(wp)) : 0.0f;
-  const __m256d tv = _mm256_set1_pd(t);
-  for (int j = 0; j < count; j += 4) {
-    const int left = count - j;
-    const __m256d u =
-        widen(keep ? _mm_load_ps(kept + j) : load_strided(row + ptrdiff_t(j) * ld, ld, left));
-    __m128 zn = narrow(_mm256_fmadd_pd(wpv, u, widen_first(z + j, left)));
-    if (t != 0.0f) zn = narrow(_mm256_fmadd_pd(tv, u, widen(zn)));
-    store_first(z + j, left, zn);
+  if (t != 0.0f) {
+    const __m256d tv = _mm256_set1_pd(t);
+    for (int j = 0; j < count; j += 4) {
+      const int left = count - j;
+      const __m256d u = widen(_mm_load_ps(kept + j));
+      store_first(z + j, left, narrow(_mm256_fmadd_pd(tv, u, widen_first(z + j, left))));
+    }
   }
   return less;
 }

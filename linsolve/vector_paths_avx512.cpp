@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 #include "linsolve/kernels.hpp"
@@ -353,6 +354,47 @@ __attribute__((target("avx512f,avx512vl"))) void column_scale(int count, float t
                           narrow(_mm512_mul_pd(tv, widen_first(c + i, count - i))));
 }
 
+// One pass: each lane keeps its largest magnitude and the first position where
+// it came (only a strictly greater one replaces it, a NaN never does); the
+// first position of the largest of the lanes is then the first position of the
+// largest magnitude, which is the rule of ISAMAX when the first is not a NaN.
+// The product of two floats rounded to float is the float product.
+__attribute__((target("avx512f,avx512vl"))) int first_largest_product(int count, const float* x,
+                                                                      const float* y, float& big) {
+  const float first = std::fabs(x[0] * y[0]);
+  big = first;
+  // A NaN first element is never replaced.
+  if (std::isnan(first) || count == 1) return 0;
+  __m512 best = _mm512_set1_ps(-1.0f);
+  __m512i where = _mm512_setzero_si512();
+  __m512i at = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m512i step = _mm512_set1_epi32(16);
+  for (int i = 0; i < count; i += 16) {
+    const int left = count - i;
+    const __mmask16 lanes = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+    const __m512 v = _mm512_abs_ps(
+        _mm512_mul_ps(_mm512_maskz_loadu_ps(lanes, x + i), _mm512_maskz_loadu_ps(lanes, y + i)));
+    const __mmask16 more = _mm512_mask_cmp_ps_mask(lanes, v, best, _CMP_GT_OQ);
+    best = _mm512_mask_mov_ps(best, more, v);
+    where = _mm512_mask_mov_epi32(where, more, at);
+    at = _mm512_add_epi32(at, step);
+  }
+  alignas(64) float lane_best[16];
+  alignas(64) int lane_where[16];
+  _mm512_store_ps(lane_best, best);
+  _mm512_store_si512(lane_where, where);
+  float m = lane_best[0];
+  int first_at = lane_where[0];
+  for (int l = 1; l < 16; ++l) {
+    if (lane_best[l] > m || (lane_best[l] == m && lane_where[l] < first_at)) {
+      m = lane_best[l];
+      first_at = lane_where[l];
+    }
+  }
+  big = m;
+  return first_at;
+}
+
 __attribute__((target("avx512f,avx512vl"))) bool dot_by_bound(int count, const float* x,
                                                               const float* y, float& result) {
   __m512d s0 = _mm512_setzero_pd(), s1 = s0, a0 = s0, a1 = s0;
@@ -412,13 +454,16 @@ __attribute__((target("avx512f,avx512vl"))) void upper_solve(int n, const float*
   }
 }
 
-// Two passes: the sums of both choices without touching z, and, when their
-// bounds decide the comparison, the update of z.
+// One pass stores z + w+ u and keeps the old z and u; when the bounds leave the
+// comparison open the old z is put back, and when w- wins a second pass adds
+// its difference as SAXPY adds it (not at all when zero). Rows longer than the
+// buffers are left to the plain loop.
 __attribute__((target("avx512f,avx512vl"))) int estimate_row(int count, float wp, double wm,
                                                              double sp, double sm, const float* row,
                                                              int ld, float* z) {
+  if (count > kRowKept) return -1;
+  alignas(32) float old[kRowKept + 8];
   alignas(32) float kept[kRowKept + 8];
-  const bool keep = count <= kRowKept;
   const __m512d wpv = _mm512_set1_pd(wp);
   const __m512d wmv = _mm512_set1_pd(wm);
   __m512d plus = _mm512_setzero_pd(), minus = plus;
@@ -426,28 +471,34 @@ __attribute__((target("avx512f,avx512vl"))) int estimate_row(int count, float wp
     const int left = count - j;
     const __mmask8 k = first_lanes(left);
     const __m256 uf = load_strided(row + ptrdiff_t(j) * ld, ld, left);
-    if (keep) _mm256_store_ps(kept + j, uf);
+    const __m256 zf = _mm256_maskz_loadu_ps(k, z + j);
+    _mm256_store_ps(kept + j, uf);
+    _mm256_store_ps(old + j, zf);
     const __m512d u = widen(uf);
-    const __m512d zo = widen_first(z + j, left);
+    const __m512d zo = widen(zf);
     // w+ * u is exact, so the fused step rounds as the product and the sum do;
     // w- is a double and its product is rounded on its own.
-    const __m512d zn = widen(narrow(_mm512_fmadd_pd(wpv, u, zo)));
-    plus = _mm512_mask_add_pd(plus, k, plus, _mm512_abs_pd(zn));
+    const __m256 zn = narrow(_mm512_fmadd_pd(wpv, u, zo));
+    _mm256_mask_storeu_ps(z + j, k, zn);
+    plus = _mm512_mask_add_pd(plus, k, plus, _mm512_abs_pd(widen(zn)));
     minus = _mm512_mask_add_pd(minus, k, minus,
                                _mm512_abs_pd(_mm512_add_pd(zo, _mm512_mul_pd(wmv, u))));
   }
   const int less = decide_less(sp + sum_lanes(plus), count + 1, sm + sum_lanes(minus), count + 1);
-  if (less < 0) return less;
-  // w- wins: its difference from w+ is added as SAXPY adds it, not at all when zero.
+  if (less < 0) {
+    std::copy(old, old + count, z);
+    return less;
+  }
   const float t = less ? float(wm - double(wp)) : 0.0f;
-  const __m512d tv = _mm512_set1_pd(t);
-  for (int j = 0; j < count; j += 8) {
-    const int left = count - j;
-    const __m512d u =
-        widen(keep ? _mm256_load_ps(kept + j) : load_strided(row + ptrdiff_t(j) * ld, ld, left));
-    __m256 zn = narrow(_mm512_fmadd_pd(wpv, u, widen_first(z + j, left)));
-    if (t != 0.0f) zn = narrow(_mm512_fmadd_pd(tv, u, widen(zn)));
-    _mm256_mask_storeu_ps(z + j, first_lanes(left), zn);
+  if (t != 0.0f) {
+    const __m512d tv = _mm512_set1_pd(t);
+    for (int j = 0; j < count; j += 8) {
+      const int left = count - j;
+      const __mmask8 k = first_lanes(left);
+      const __m512d u = widen(_mm256_load_ps(kept + j));
+      _mm256_mask_storeu_ps(z + j, k,
+                            narrow(_mm512_fmadd_pd(tv, u, widen(_mm256_maskz_loadu_ps(k, z + j)))));
+    }
   }
   return less;
 }
