@@ -58,27 +58,63 @@ __attribute__((target("avx512f,avx512vl"))) inline __m256 load_strided(const flo
   return _mm256_load_ps(v);
 }
 
-// acc(i) += col(i) * xj and mag(i) += |col(i)| * |xj| for i < count (the products
-// are exact, so a fused step rounds like the product and the sum), from the
-// highest row down: the row solved next is updated first.
-__attribute__((target("avx512f,avx512vl"))) inline void spread(const float* col, float xj,
-                                                               int count, double* acc,
-                                                               double* mag) {
-  const __m512d xv = _mm512_set1_pd(xj);
-  const __m512d xa = _mm512_abs_pd(xv);
+// acc(i) += col(i, c) * xs(c) and mag(i) += |col(i, c)| * |xs(c)| for i < count
+// and the C columns c, col(i, c) at col[c * lda + i] (the products are exact, so
+// a fused step rounds like the product and the sum), from the highest row
+// down: the rows solved next are updated first.
+template <int C>
+__attribute__((target("avx512f,avx512vl"))) inline void spread(const float* col, ptrdiff_t lda,
+                                                               const float* xs, int count,
+                                                               double* acc, double* mag) {
+  __m512d xv[C], xa[C];
+#pragma GCC unroll 4
+  for (int c = 0; c < C; ++c) {
+    xv[c] = _mm512_set1_pd(xs[c]);
+    xa[c] = _mm512_abs_pd(xv[c]);
+  }
   int i = count;
   for (; i >= 8; i -= 8) {
-    const __m512d cv = widen(_mm256_loadu_ps(col + i - 8));
-    _mm512_storeu_pd(acc + i - 8, _mm512_fmadd_pd(cv, xv, _mm512_loadu_pd(acc + i - 8)));
-    _mm512_storeu_pd(mag + i - 8,
-                     _mm512_fmadd_pd(_mm512_abs_pd(cv), xa, _mm512_loadu_pd(mag + i - 8)));
+    __m512d av = _mm512_loadu_pd(acc + i - 8);
+    __m512d mv = _mm512_loadu_pd(mag + i - 8);
+#pragma GCC unroll 4
+    for (int c = 0; c < C; ++c) {
+      const __m512d cv = widen(_mm256_loadu_ps(col + c * lda + i - 8));
+      av = _mm512_fmadd_pd(cv, xv[c], av);
+      mv = _mm512_fmadd_pd(_mm512_abs_pd(cv), xa[c], mv);
+    }
+    _mm512_storeu_pd(acc + i - 8, av);
+    _mm512_storeu_pd(mag + i - 8, mv);
   }
   if (i > 0) {
     const __mmask8 k = first_lanes(i);
-    const __m512d cv = widen_first(col, i);
-    _mm512_mask_storeu_pd(acc, k, _mm512_fmadd_pd(cv, xv, _mm512_maskz_loadu_pd(k, acc)));
-    _mm512_mask_storeu_pd(mag, k,
-                          _mm512_fmadd_pd(_mm512_abs_pd(cv), xa, _mm512_maskz_loadu_pd(k, mag)));
+    __m512d av = _mm512_maskz_loadu_pd(k, acc);
+    __m512d mv = _mm512_maskz_loadu_pd(k, mag);
+#pragma GCC unroll 4
+    for (int c = 0; c < C; ++c) {
+      const __m512d cv = widen_first(col + c * lda, i);
+      av = _mm512_fmadd_pd(cv, xv[c], av);
+      mv = _mm512_fmadd_pd(_mm512_abs_pd(cv), xa[c], mv);
+    }
+    _mm512_mask_storeu_pd(acc, k, av);
+    _mm512_mask_storeu_pd(mag, k, mv);
+  }
+}
+
+// Columns c0..c0+count-1 of the solved x spread onto rows 0..rows-1.
+__attribute__((target("avx512f,avx512vl"))) inline void spread_columns(const float* col,
+                                                                       ptrdiff_t lda,
+                                                                       const float* xs, int count,
+                                                                       int rows, double* acc,
+                                                                       double* mag) {
+  switch (count) {
+    case 4:
+      return spread<4>(col, lda, xs, rows, acc, mag);
+    case 3:
+      return spread<3>(col, lda, xs, rows, acc, mag);
+    case 2:
+      return spread<2>(col, lda, xs, rows, acc, mag);
+    default:
+      return spread<1>(col, lda, xs, rows, acc, mag);
   }
 }
 
@@ -437,26 +473,40 @@ __attribute__((target("avx512f,avx512vl"))) bool abs_sum_by_bound(int count, con
 }
 
 // By columns: once x(j) is known its products are added onto the sums of the
-// rows above, in descending order of columns, with their magnitudes; row j's
-// float is then decided from its sum, or its dot product is formed along the
-// row as the row form does. Rows are taken in blocks from the bottom, the
-// products of the columns solved in earlier blocks added first.
+// rows above, with their magnitudes; row j's float is then decided from its
+// sum, or its dot product is formed along the row as the row form does. The
+// columns go four at a time: within a group each new x(j) is added to the
+// group's rows above j at once, and the group is then added to the rows above
+// it in one pass. Rows are taken in blocks from the bottom, the products of the
+// columns solved in earlier blocks added first.
 __attribute__((target("avx512f,avx512vl"))) void upper_solve(int n, const float* a, int lda,
                                                              float* x, bool unit) {
   alignas(64) double acc[kSolveBlock];
   alignas(64) double mag[kSolveBlock];
+  auto u = [&](int i, int j) { return a[ptrdiff_t(j) * lda + i]; };
   for (int i1 = n; i1 > 0;) {
     const int i0 = std::max(0, i1 - kSolveBlock);
     std::fill(acc, acc + (i1 - i0), 0.0);
     std::fill(mag, mag + (i1 - i0), 0.0);
-    for (int k = i1; k < n; ++k) spread(a + ptrdiff_t(k) * lda + i0, x[k], i1 - i0, acc, mag);
-    for (int j = i1 - 1; j >= i0; --j) {
-      float sum = 0.0f;
-      if (j < n - 1 && !decide(acc[j - i0], mag[j - i0], n - 1 - j, sum))
-        sum = SDOT(n - 1 - j, a + ptrdiff_t(j + 1) * lda + j, lda, x + j + 1, 1);
-      const double v = double(x[j]) - sum;
-      x[j] = unit ? float(v) : float(v / a[ptrdiff_t(j) * lda + j]);
-      spread(a + ptrdiff_t(j) * lda + i0, x[j], j - i0, acc, mag);
+    for (int k = i1; k < n; k += 4)
+      spread_columns(a + ptrdiff_t(k) * lda + i0, lda, x + k, std::min(4, n - k), i1 - i0, acc,
+                     mag);
+    for (int j1 = i1; j1 > i0;) {
+      const int j0 = std::max(i0, j1 - 4);
+      for (int j = j1 - 1; j >= j0; --j) {
+        float sum = 0.0f;
+        if (j < n - 1 && !decide(acc[j - i0], mag[j - i0], n - 1 - j, sum))
+          sum = SDOT(n - 1 - j, a + ptrdiff_t(j + 1) * lda + j, lda, x + j + 1, 1);
+        const double v = double(x[j]) - sum;
+        x[j] = unit ? float(v) : float(v / u(j, j));
+        const double xj = x[j];
+        for (int i = j0; i < j; ++i) {
+          acc[i - i0] += double(u(i, j)) * xj;
+          mag[i - i0] += std::fabs(double(u(i, j))) * std::fabs(xj);
+        }
+      }
+      spread_columns(a + ptrdiff_t(j0) * lda + i0, lda, x + j0, j1 - j0, j0 - i0, acc, mag);
+      j1 = j0;
     }
     i1 = i0;
   }

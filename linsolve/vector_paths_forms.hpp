@@ -34,15 +34,15 @@ namespace linsolve::forms {
 //   most u (|F| + bound), which leaves lo <= F - 2 g M <= A and, likewise,
 //   A <= hi, for every K >= 1 with K u <= 2^-20.
 // Rounding double to float is monotone, so lo <= A <= hi and float(lo) ==
-// float(hi) give float(A) == float(lo). Zeros are compared as bit patterns,
-// +0 and -0 apart: a sum that starts from +0 is never -0 (x + y is -0 only
-// when both are -0, and an exact cancellation gives +0), and neither is hi =
-// fl(F + bound) with bound >= +0; so if both ends round to -0, A < 0 and
-// rounds to -0 as well, and if both round to +0, A >= lo >= 0 rounds to +0.
-// Infinite or NaN terms make M-hat infinite or NaN, and a magnitude sum beyond
-// 2^1000 could overflow in one order and not in the other: such sums are not
-// decided, and neither are sums whose ends round apart (rare, unless the terms
-// cancel heavily); the caller then sums in ascending order.
+// float(hi) give float(A) == float(lo), which is also float(F) (lo <= F <= hi).
+// Zeros are compared as bit patterns, +0 and -0 apart: a sum that starts from
+// +0 is never -0 (x + y is -0 only when both are -0, and an exact cancellation
+// gives +0), and neither is hi = fl(F + bound) with bound >= +0; so if both ends
+// round to -0, A < 0 and rounds to -0 as well, and if both round to +0, A >= lo
+// >= 0 rounds to +0. Infinite or NaN terms make M-hat infinite or NaN, and a
+// magnitude sum beyond 2^1000 could overflow in one order and not in the other:
+// such sums are not decided, and neither are sums whose ends round apart (rare,
+// unless the terms cancel heavily); the caller then sums in ascending order.
 inline bool decide(double sum, double magnitude, int terms, float& result) {
   if (!(magnitude < 0x1p1000)) return false;
   // K = terms + 16 covers the ascending order and the lane sums with their
@@ -50,9 +50,9 @@ inline bool decide(double sum, double magnitude, int terms, float& result) {
   const double bound = magnitude * (double(terms + 16) * 0x1p-51);
   const float lo = float(sum - bound);
   const float hi = float(sum + bound);
-  if (std::bit_cast<std::uint32_t>(lo) != std::bit_cast<std::uint32_t>(hi)) return false;
-  result = lo;
-  return true;
+  // float(sum) does not wait for the ends, which only confirm it.
+  result = float(sum);
+  return std::bit_cast<std::uint32_t>(lo) == std::bit_cast<std::uint32_t>(hi);
 }
 
 // Whether sum a (ascending, from the terms of fa and ma) is below sum b, decided
