@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "linsolve/kernels.hpp"
 #include "linsolve/vector_paths_forms.hpp"
@@ -339,40 +340,82 @@ __attribute__((target("avx512f,avx512vl"))) void panel_sweep(int count, int widt
   }
 }
 
+namespace {
+
+// Rows 0..rows-1 of the residual, 8 (V - 1) < rows <= 8 V: V vectors of rows
+// side by side over the columns, the last masked.
+template <int V>
+__attribute__((target("avx512f,avx512vl"))) void residual_chunk(int n, const float* a, int lda,
+                                                                const float* b, const float* x,
+                                                                float* r, int rows) {
+  const __m256 minus = _mm256_set1_ps(-0.0f);
+  __mmask8 k[V];
+  __m512d acc[V];
+#pragma GCC unroll 8
+  for (int v = 0; v < V; ++v) {
+    k[v] = first_lanes(rows - 8 * v);
+    acc[v] = widen(_mm256_xor_ps(minus, _mm256_maskz_loadu_ps(k[v], b + 8 * v)));
+  }
+  for (int j = 0; j < n; ++j) {
+    const float* col = a + ptrdiff_t(j) * lda;
+    const __m512d xv = _mm512_set1_pd(x[j]);
+#pragma GCC unroll 8
+    for (int v = 0; v < V; ++v)
+      acc[v] = _mm512_fmadd_pd(widen(_mm256_maskz_loadu_ps(k[v], col + 8 * v)), xv, acc[v]);
+  }
+#pragma GCC unroll 8
+  for (int v = 0; v < V; ++v) _mm256_mask_storeu_ps(r + 8 * v, k[v], narrow(acc[v]));
+}
+
+}  // namespace
+
+// Sixty-four rows at a time (eight accumulators keep the multiply-adds going
+// at full rate), the rest in one chunk with its last vector masked; each row's
+// sum still runs over the columns in ascending order from -b(i).
 __attribute__((target("avx512f,avx512vl"))) void residual_rows(int n, const float* a, int lda,
                                                                const float* b, const float* x,
                                                                float* r) {
-  const __m256 minus = _mm256_set1_ps(-0.0f);
   int i = 0;
-  for (; i + 32 <= n; i += 32) {
-    __m512d acc[4];
-    for (int h = 0; h < 4; ++h)
-      acc[h] = widen(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i + 8 * h)));
-    for (int j = 0; j < n; ++j) {
-      const float* col = a + ptrdiff_t(j) * lda + i;
-      const __m512d xv = _mm512_set1_pd(x[j]);
-      for (int h = 0; h < 4; ++h)
-        acc[h] = _mm512_fmadd_pd(widen(_mm256_loadu_ps(col + 8 * h)), xv, acc[h]);
-    }
-    for (int h = 0; h < 4; ++h) _mm256_storeu_ps(r + i + 8 * h, narrow(acc[h]));
+  for (; i + 64 <= n; i += 64) residual_chunk<8>(n, a + i, lda, b + i, x, r + i, 64);
+  const int rows = n - i;
+  a += i;
+  b += i;
+  r += i;
+  switch ((rows + 7) / 8) {
+    case 8:
+      return residual_chunk<8>(n, a, lda, b, x, r, rows);
+    case 7:
+      return residual_chunk<7>(n, a, lda, b, x, r, rows);
+    case 6:
+      return residual_chunk<6>(n, a, lda, b, x, r, rows);
+    case 5:
+      return residual_chunk<5>(n, a, lda, b, x, r, rows);
+    case 4:
+      return residual_chunk<4>(n, a, lda, b, x, r, rows);
+    case 3:
+      return residual_chunk<3>(n, a, lda, b, x, r, rows);
+    case 2:
+      return residual_chunk<2>(n, a, lda, b, x, r, rows);
+    case 1:
+      return residual_chunk<1>(n, a, lda, b, x, r, rows);
+    default:
+      return;
   }
-  for (; i + 8 <= n; i += 8) {
-    __m512d acc = widen(_mm256_xor_ps(minus, _mm256_loadu_ps(b + i)));
-    for (int j = 0; j < n; ++j)
-      acc = _mm512_fmadd_pd(widen(_mm256_loadu_ps(a + ptrdiff_t(j) * lda + i)),
-                            _mm512_set1_pd(x[j]), acc);
-    _mm256_storeu_ps(r + i, narrow(acc));
-  }
-  forms::residual_rows_plain(i, n, a, lda, b, x, r);
 }
 
+// The vectors sit on 32-byte boundaries of c, the elements before the first
+// boundary taken one at a time: a caller stepping down a column one row per
+// call then loads each vector as the previous call stored it, which the
+// processor passes on from the store at once.
 __attribute__((target("avx512f,avx512vl"))) void column_axpy(int count, float s, const float* m,
                                                              float* c) {
-  const __m512d sv = _mm512_set1_pd(s);
   int i = 0;
+  for (; i < count && reinterpret_cast<std::uintptr_t>(c + i) % 32 != 0; ++i)
+    c[i] = float(c[i] + double(s) * m[i]);
+  const __m512d sv = _mm512_set1_pd(s);
   for (; i + 8 <= count; i += 8)
-    _mm256_storeu_ps(c + i, narrow(_mm512_fmadd_pd(sv, widen(_mm256_loadu_ps(m + i)),
-                                                   widen(_mm256_loadu_ps(c + i)))));
+    _mm256_store_ps(c + i, narrow(_mm512_fmadd_pd(sv, widen(_mm256_loadu_ps(m + i)),
+                                                  widen(_mm256_load_ps(c + i)))));
   if (i < count) {
     const __m512d v =
         _mm512_fmadd_pd(sv, widen_first(m + i, count - i), widen_first(c + i, count - i));

@@ -174,7 +174,11 @@ TEST_F(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
 }
 
 TEST_F(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
-  for (int n : {1, 3, 8, 15, 16, 31, 33, 47, 100}) {
+  // Every remainder of the vector widths and of the chunks of 16 to 64 rows.
+  std::vector<int> orders;
+  for (int n = 1; n <= 72; ++n) orders.push_back(n);
+  for (int n : {100, 127, 128, 129, 201}) orders.push_back(n);
+  for (int n : orders) {
     const std::vector<float> a = linsolve_test::random_matrix(n, 40u + n);
     std::vector<float> b = linsolve_test::random_vector(n, 60u + n);
     const std::vector<float> x = linsolve_test::random_vector(n, 80u + n);
