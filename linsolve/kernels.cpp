@@ -30,8 +30,6 @@ void copy_bits(const float* from, float* to) { std::memcpy(to, from, sizeof(floa
 // in order at once.
 constexpr int kByBound = 8;
 
-bool vector_form() { return linsolve::vector_level() >= linsolve::kAvx2; }
-
 }  // namespace
 
 void SFILL(int n, float sa, float* sx, int incx) {
@@ -59,7 +57,7 @@ void SSCAL(int n, float sa, float* sx, int incx) {
   const double a = sa;
   if (incx == 1) {
     // The vector forms store the same values (vector_paths.hpp).
-    if (vector_form()) return linsolve::column_scale(n, sa, sx);
+    if (linsolve::vector_scale(n, sa, sx)) return;
     const int m = n % 5;
     for (int i = 0; i < m; ++i) sx[i] = float(a * sx[i]);
     for (int i = m; i < n; i += 5) {
@@ -109,7 +107,7 @@ void SAXPY(int n, float sa, const float* sx, int incx, float* sy, int incy) {
   if (sa == 0.0f) return;
   const double a = sa;
   if (incx == 1 && incy == 1) {
-    if (vector_form()) return linsolve::column_axpy(n, sa, sx, sy);
+    if (linsolve::vector_axpy(n, sa, sx, sy)) return;
     const int m = n % 4;
     for (int i = 0; i < m; ++i) sy[i] = float(a * sx[i] + sy[i]);
     for (int i = m; i < n; i += 4) {

@@ -86,8 +86,34 @@ void magnitudes_plain(int from, int n, const float* a, int lda, float* r) {
 }  // namespace forms
 
 int vector_level() {
+  // Asked before every kernel call: the state is found once.
   static const int detected = detect();
-  return std::min(detected, state().vector_limit);
+  static const State& limits = state();
+  return std::min(detected, limits.vector_limit);
+}
+
+bool vector_axpy(int count, float s, const float* x, float* y) {
+  const int level = vector_level();
+  if (level >= kAvx512) {
+    forms::avx512::column_axpy(count, s, x, y);
+  } else if (level >= kAvx2) {
+    forms::avx2::column_axpy(count, s, x, y);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool vector_scale(int count, float s, float* x) {
+  const int level = vector_level();
+  if (level >= kAvx512) {
+    forms::avx512::column_scale(count, s, x);
+  } else if (level >= kAvx2) {
+    forms::avx2::column_scale(count, s, x);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 void column_axpy(int count, float s, const float* m, float* c) {

@@ -27,6 +27,11 @@ void column_axpy(int count, float s, const float* m, float* c);
 // c(i) = float(double(t) * c(i)) for i < count.
 void column_scale(int count, float t, float* c);
 
+// The vector forms of column_axpy and column_scale for the kernels, whose own
+// loops are the plain forms: false, with nothing done, when none runs.
+bool vector_axpy(int count, float s, const float* x, float* y);
+bool vector_scale(int count, float s, float* x);
+
 // r(i) = |a(i, j)| for the first j of largest magnitude in row i of the n by n
 // matrix a, the first element winning ties and a NaN never replacing a number
 // (the rule of ISAMAX along the row), for i < n.
