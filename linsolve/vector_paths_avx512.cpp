@@ -416,11 +416,9 @@ __attribute__((target("avx512f,avx512vl"))) void column_axpy(int count, float s,
   for (; i + 8 <= count; i += 8)
     _mm256_store_ps(c + i, narrow(_mm512_fmadd_pd(sv, widen(_mm256_loadu_ps(m + i)),
                                                   widen(_mm256_load_ps(c + i)))));
-  if (i < count) {
-    const __m512d v =
-        _mm512_fmadd_pd(sv, widen_first(m + i, count - i), widen_first(c + i, count - i));
-    _mm256_mask_storeu_ps(c + i, first_lanes(count - i), narrow(v));
-  }
+  // The last elements one at a time too: a caller stepping up a column reads
+  // the last one next, and a masked store would hold it back.
+  for (; i < count; ++i) c[i] = float(c[i] + double(s) * m[i]);
 }
 
 __attribute__((target("avx512f,avx512vl"))) void column_scale(int count, float t, float* c) {
