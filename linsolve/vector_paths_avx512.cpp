@@ -231,60 +231,67 @@ __attribute__((target("avx512f,avx512vl"))) inline void transpose(__m256 b[8]) {
   }
 }
 
-// The rows of a panel of width W in G groups of eight columns (ncol <= 8 G):
-// each group's block transposed so that each row holds its element of every
-// column, the steps applied to all eight columns at once; two groups side by
-// side, so that their chains of steps overlap.
-template <int W, int G>
-__attribute__((target("avx512f,avx512vl"))) void rows_of_groups(const float* m, int ldm, int ncol,
-                                                                float* c, int ldc, float* s) {
-  const __mmask8 rows = first_lanes(W);
-  __m256 b[G][8];
-#pragma GCC unroll 8
-  for (int g = 0; g < G; ++g) {
-#pragma GCC unroll 8
-    for (int q = 0; q < 8; ++q) {
-      const int j = 8 * g + q;
-      b[g][q] =
-          j < ncol ? _mm256_maskz_loadu_ps(rows, c + ptrdiff_t(j) * ldc) : _mm256_setzero_ps();
-    }
-    transpose(b[g]);
-  }
-#pragma GCC unroll 8
-  for (int p = 0; p + 1 < W; ++p) {
-    __m512d sp[G];
-#pragma GCC unroll 8
-    for (int g = 0; g < G; ++g) sp[g] = widen(b[g][p]);
-#pragma GCC unroll 8
-    for (int i = p + 1; i < W; ++i) {
-      const __m512d mv = _mm512_set1_pd(m[ptrdiff_t(p) * ldm + i]);
-#pragma GCC unroll 8
-      for (int g = 0; g < G; ++g) b[g][i] = narrow(_mm512_fmadd_pd(sp[g], mv, widen(b[g][i])));
-    }
-  }
-#pragma GCC unroll 8
-  for (int g = 0; g < G; ++g) {
-    transpose(b[g]);
-#pragma GCC unroll 8
-    for (int q = 0; q < 8; ++q) {
-      const int j = 8 * g + q;
-      if (j < ncol) {
-        _mm256_mask_storeu_ps(c + ptrdiff_t(j) * ldc, rows, b[g][q]);
-        _mm256_storeu_ps(s + 8 * j, b[g][q]);
-      }
-    }
-  }
-}
-
+// The rows of a panel of width W, eight columns at a time: each group's block
+// transposed so that each row holds its element of every column, the steps
+// applied to all eight columns at once. Up to eight groups are taken together,
+// each step made for all of them in turn, so that their chains of steps
+// overlap; the transposed blocks wait in the first-level cache.
 template <int W>
 __attribute__((target("avx512f,avx512vl"))) void rows_of_width(const float* m, int ldm, int ncol,
                                                                float* c, int ldc, float* s) {
-  for (int q0 = 0; q0 < ncol; q0 += 16) {
-    const int nq = std::min(16, ncol - q0);
-    if (nq > 8) {
-      rows_of_groups<W, 2>(m, ldm, nq, c + ptrdiff_t(q0) * ldc, ldc, s + 8 * q0);
-    } else {
-      rows_of_groups<W, 1>(m, ldm, nq, c + ptrdiff_t(q0) * ldc, ldc, s + 8 * q0);
+  constexpr int kGroups = 8;
+  const __mmask8 rows = first_lanes(W);
+  for (int q0 = 0; q0 < ncol; q0 += 8 * kGroups) {
+    const int nq = std::min(8 * kGroups, ncol - q0);
+    const int groups = (nq + 7) / 8;
+    alignas(32) float block[kGroups][8][8];
+    for (int g = 0; g < groups; ++g) {
+      __m256 b[8];
+#pragma GCC unroll 8
+      for (int q = 0; q < 8; ++q) {
+        const int j = 8 * g + q;
+        const float* col = c + ptrdiff_t(q0 + j) * ldc;
+        b[q] = j >= nq  ? _mm256_setzero_ps()
+               : W == 8 ? _mm256_loadu_ps(col)
+                        : _mm256_maskz_loadu_ps(rows, col);
+      }
+      transpose(b);
+#pragma GCC unroll 8
+      for (int i = 0; i < 8; ++i) _mm256_store_ps(block[g][i], b[i]);
+    }
+#pragma GCC unroll 8
+    for (int p = 0; p + 1 < W; ++p) {
+      __m512d sp[kGroups];
+#pragma GCC unroll 8
+      for (int g = 0; g < kGroups; ++g)
+        sp[g] = g < groups ? widen(_mm256_load_ps(block[g][p])) : _mm512_setzero_pd();
+#pragma GCC unroll 8
+      for (int i = p + 1; i < W; ++i) {
+        const __m512d mv = _mm512_set1_pd(m[ptrdiff_t(p) * ldm + i]);
+#pragma GCC unroll 8
+        for (int g = 0; g < kGroups; ++g)
+          if (g < groups)
+            _mm256_store_ps(block[g][i],
+                            narrow(_mm512_fmadd_pd(sp[g], mv, widen(_mm256_load_ps(block[g][i])))));
+      }
+    }
+    for (int g = 0; g < groups; ++g) {
+      __m256 b[8];
+#pragma GCC unroll 8
+      for (int i = 0; i < 8; ++i) b[i] = _mm256_load_ps(block[g][i]);
+      transpose(b);
+#pragma GCC unroll 8
+      for (int q = 0; q < 8; ++q) {
+        const int j = 8 * g + q;
+        if (j >= nq) break;
+        float* col = c + ptrdiff_t(q0 + j) * ldc;
+        if (W == 8) {
+          _mm256_storeu_ps(col, b[q]);
+        } else {
+          _mm256_mask_storeu_ps(col, rows, b[q]);
+        }
+        _mm256_storeu_ps(s + 8 * (q0 + j), b[q]);
+      }
     }
   }
 }
