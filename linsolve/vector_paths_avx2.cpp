@@ -292,33 +292,86 @@ __attribute__((target("avx2,fma"))) int first_largest_product(int count, const f
   return 0;  // not reached: m is one of the magnitudes
 }
 
-// Eight columns at a time: the panel rows transposed so that each row holds its
-// element of every column, the steps applied to all eight columns at once.
-__attribute__((target("avx2,fma"))) void panel_rows(int width, const float* m, int ldm, int ncol,
-                                                    float* c, int ldc, float* s) {
+namespace {
+
+// The rows of a panel of width W, eight columns at a time: each group's block
+// transposed so that each row holds its element of every column (four columns
+// in each half), the steps applied to all eight columns at once. Up to eight
+// groups are taken together, each step made for all of them in turn, so that
+// their chains of steps overlap; the transposed blocks wait in the first-level
+// cache as floats.
+template <int W>
+__attribute__((target("avx2,fma"))) void rows_of_width(const float* m, int ldm, int ncol, float* c,
+                                                       int ldc, float* s) {
+  constexpr int kGroups = 8;
   const __m256i rows =
-      _mm256_cmpgt_epi32(_mm256_set1_epi32(width), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  for (int q0 = 0; q0 < ncol; q0 += 8) {
-    const int nq = std::min(8, ncol - q0);
-    __m256 b[8];
-    for (int q = 0; q < 8; ++q)
-      b[q] = q < nq ? _mm256_maskload_ps(c + ptrdiff_t(q0 + q) * ldc, rows) : _mm256_setzero_ps();
-    transpose(b);
-    for (int p = 0; p + 1 < width; ++p) {
-      const __m256d s0 = widen(_mm256_castps256_ps128(b[p]));
-      const __m256d s1 = widen(_mm256_extractf128_ps(b[p], 1));
-      for (int i = p + 1; i < width; ++i) {
+      _mm256_cmpgt_epi32(_mm256_set1_epi32(W), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  for (int q0 = 0; q0 < ncol; q0 += 8 * kGroups) {
+    const int nq = std::min(8 * kGroups, ncol - q0);
+    const int groups = (nq + 7) / 8;
+    alignas(32) float block[kGroups][8][8];
+    for (int g = 0; g < groups; ++g) {
+      __m256 b[8];
+#pragma GCC unroll 8
+      for (int q = 0; q < 8; ++q) {
+        const int j = 8 * g + q;
+        b[q] = j < nq ? _mm256_maskload_ps(c + ptrdiff_t(q0 + j) * ldc, rows) : _mm256_setzero_ps();
+      }
+      transpose(b);
+#pragma GCC unroll 8
+      for (int i = 0; i < 8; ++i) _mm256_store_ps(block[g][i], b[i]);
+    }
+#pragma GCC unroll 8
+    for (int p = 0; p + 1 < W; ++p) {
+#pragma GCC unroll 8
+      for (int i = p + 1; i < W; ++i) {
         const __m256d mv = _mm256_set1_pd(m[ptrdiff_t(p) * ldm + i]);
-        const __m128 lo = narrow(_mm256_fmadd_pd(s0, mv, widen(_mm256_castps256_ps128(b[i]))));
-        const __m128 hi = narrow(_mm256_fmadd_pd(s1, mv, widen(_mm256_extractf128_ps(b[i], 1))));
-        b[i] = _mm256_set_m128(hi, lo);
+        for (int g = 0; g < groups; ++g) {
+          for (int h = 0; h < 8; h += 4) {
+            const __m256d sp = widen(_mm_load_ps(block[g][p] + h));
+            _mm_store_ps(block[g][i] + h,
+                         narrow(_mm256_fmadd_pd(sp, mv, widen(_mm_load_ps(block[g][i] + h)))));
+          }
+        }
       }
     }
-    transpose(b);
-    for (int q = 0; q < nq; ++q) {
-      _mm256_maskstore_ps(c + ptrdiff_t(q0 + q) * ldc, rows, b[q]);
-      _mm256_storeu_ps(s + 8 * (q0 + q), b[q]);
+    for (int g = 0; g < groups; ++g) {
+      __m256 b[8];
+#pragma GCC unroll 8
+      for (int i = 0; i < 8; ++i) b[i] = _mm256_load_ps(block[g][i]);
+      transpose(b);
+#pragma GCC unroll 8
+      for (int q = 0; q < 8; ++q) {
+        const int j = 8 * g + q;
+        if (j >= nq) break;
+        _mm256_maskstore_ps(c + ptrdiff_t(q0 + j) * ldc, rows, b[q]);
+        _mm256_storeu_ps(s + 8 * (q0 + j), b[q]);
+      }
     }
+  }
+}
+
+}  // namespace
+
+__attribute__((target("avx2,fma"))) void panel_rows(int width, const float* m, int ldm, int ncol,
+                                                    float* c, int ldc, float* s) {
+  switch (width) {
+    case 8:
+      return rows_of_width<8>(m, ldm, ncol, c, ldc, s);
+    case 7:
+      return rows_of_width<7>(m, ldm, ncol, c, ldc, s);
+    case 6:
+      return rows_of_width<6>(m, ldm, ncol, c, ldc, s);
+    case 5:
+      return rows_of_width<5>(m, ldm, ncol, c, ldc, s);
+    case 4:
+      return rows_of_width<4>(m, ldm, ncol, c, ldc, s);
+    case 3:
+      return rows_of_width<3>(m, ldm, ncol, c, ldc, s);
+    case 2:
+      return rows_of_width<2>(m, ldm, ncol, c, ldc, s);
+    default:
+      return rows_of_width<1>(m, ldm, ncol, c, ldc, s);
   }
 }
 
