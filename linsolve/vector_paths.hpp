@@ -1,11 +1,12 @@
 #pragma once
 // The solver's hottest loops, each in a portable form and in forms for the
-// vector units of x86-64 processors (AVX2 with FMA, AVX-512), chosen once at run
-// time by what the processor offers. Every form stores exactly the values the
+// vector units of x86-64 processors (AVX2 with FMA, AVX-512), chosen at run time
+// by what the processor offers. Every form stores exactly the values the
 // portable form stores: a product of two floats is exact in double, so a fused
-// multiply-add in double rounds the same as the product followed by the sum,
-// and the vector forms run along rows, keeping each element's own order of
-// operations.
+// multiply-add in double rounds the same as the product followed by the sum;
+// the forms keep each element's own order of operations, except the sums
+// decided by a bound (dot_by_bound and its kin), whose argument is given in
+// vector_paths_forms.hpp.
 //
 // Counts are element counts, pointers address the first element (0-based);
 // matrices are column-major with the leading dimension given.
