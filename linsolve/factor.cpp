@@ -49,14 +49,19 @@ constexpr std::string_view kSingular =
     "The input matrix is singular.  Some of the diagonal elements of the upper triangular "
     "matrix U of the LU factorization are close to zero.";
 
-// Step p applied to column j alone: exchange rows p and PIVOT(p), then add
-// s times the multipliers of step p, each element rounded once.
-void apply_step(int n, float* fac, int ldfac, const int* pivot, int p, int j) {
+// Step p applied to the panel's columns p + 1 to k1: in each, exchange rows p
+// and PIVOT(p), then add s times the multipliers of step p, each element
+// rounded once (s the column's new element in row p).
+void later_columns_step(int n, float* fac, int ldfac, const int* pivot, int p, int k1) {
   const int l = pivot[p - 1];
-  const float s = at(fac, ldfac, l, j);
-  at(fac, ldfac, l, j) = at(fac, ldfac, p, j);
-  at(fac, ldfac, p, j) = s;
-  linsolve::column_axpy(n - p, s, &at(fac, ldfac, p + 1, p), &at(fac, ldfac, p + 1, j));
+  float s[kPanel];
+  for (int j = p + 1; j <= k1; ++j) {
+    s[j - p - 1] = at(fac, ldfac, l, j);
+    at(fac, ldfac, l, j) = at(fac, ldfac, p, j);
+    at(fac, ldfac, p, j) = s[j - p - 1];
+  }
+  linsolve::columns_axpy(n - p, k1 - p, s, &at(fac, ldfac, p + 1, p), &at(fac, ldfac, p + 1, p + 1),
+                         ldfac);
 }
 
 // Steps k0 to k1 on their own columns: pivot search, exchange of the pivot
@@ -82,7 +87,7 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
       const float t = float(-1.0 / at(fac, ldfac, k, k));
       linsolve::column_scale(n - k, t, &at(fac, ldfac, k + 1, k));
     }
-    for (int j = k + 1; j <= k1; ++j) apply_step(n, fac, ldfac, pivot, k, j);
+    if (k < k1) later_columns_step(n, fac, ldfac, pivot, k, k1);
   }
 }
 

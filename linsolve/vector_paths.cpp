@@ -123,6 +123,13 @@ void column_axpy(int count, float s, const float* m, float* c) {
   axpy_plain(count, s, m, c);
 }
 
+void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc) {
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::columns_axpy(count, ncol, s, m, c, ldc);
+  if (level >= kAvx2) return forms::avx2::columns_axpy(count, ncol, s, m, c, ldc);
+  for (int q = 0; q < ncol; ++q) axpy_plain(count, s[q], m, c + ptrdiff_t(q) * ldc);
+}
+
 void column_scale(int count, float t, float* c) {
   const int level = vector_level();
   if (level >= kAvx512) return forms::avx512::column_scale(count, t, c);

@@ -25,6 +25,10 @@ int vector_level();
 // c(i) = float(c(i) + double(s) * m(i)) for i < count.
 void column_axpy(int count, float s, const float* m, float* c);
 
+// c(i, q) = float(c(i, q) + double(s(q)) * m(i)) for i < count and q < ncol,
+// c(i, q) at c[q * ldc + i]: one multiplier column on several columns.
+void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
+
 // c(i) = float(double(t) * c(i)) for i < count.
 void column_scale(int count, float t, float* c);
 

@@ -230,6 +230,27 @@ __attribute__((target("avx2,fma"))) void column_axpy(int count, float s, const f
   for (; i < count; ++i) c[i] = float(c[i] + double(s) * m[i]);
 }
 
+// A vector of the multipliers widened once for all columns; the last rows one
+// at a time.
+__attribute__((target("avx2,fma"))) void columns_axpy(int count, int ncol, const float* s,
+                                                      const float* m, float* c, int ldc) {
+  __m256d sv[8];
+  for (int q = 0; q < ncol; ++q) sv[q] = _mm256_set1_pd(s[q]);
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m256d mv = widen(_mm_loadu_ps(m + i));
+    for (int q = 0; q < ncol; ++q) {
+      float* col = c + ptrdiff_t(q) * ldc + i;
+      _mm_storeu_ps(col, narrow(_mm256_fmadd_pd(sv[q], mv, widen(_mm_loadu_ps(col)))));
+    }
+  }
+  for (; i < count; ++i)
+    for (int q = 0; q < ncol; ++q) {
+      float& e = c[ptrdiff_t(q) * ldc + i];
+      e = float(e + double(s[q]) * m[i]);
+    }
+}
+
 __attribute__((target("avx2,fma"))) void column_scale(int count, float t, float* c) {
   const __m256d tv = _mm256_set1_pd(t);
   int i = 0;

@@ -428,6 +428,27 @@ __attribute__((target("avx512f,avx512vl"))) void column_axpy(int count, float s,
   for (; i < count; ++i) c[i] = float(c[i] + double(s) * m[i]);
 }
 
+// A vector of the multipliers widened once for all columns; the last rows one
+// at a time, as in column_axpy.
+__attribute__((target("avx512f,avx512vl"))) void columns_axpy(int count, int ncol, const float* s,
+                                                              const float* m, float* c, int ldc) {
+  __m512d sv[8];
+  for (int q = 0; q < ncol; ++q) sv[q] = _mm512_set1_pd(s[q]);
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m512d mv = widen(_mm256_loadu_ps(m + i));
+    for (int q = 0; q < ncol; ++q) {
+      float* col = c + ptrdiff_t(q) * ldc + i;
+      _mm256_storeu_ps(col, narrow(_mm512_fmadd_pd(sv[q], mv, widen(_mm256_loadu_ps(col)))));
+    }
+  }
+  for (; i < count; ++i)
+    for (int q = 0; q < ncol; ++q) {
+      float& e = c[ptrdiff_t(q) * ldc + i];
+      e = float(e + double(s[q]) * m[i]);
+    }
+}
+
 __attribute__((target("avx512f,avx512vl"))) void column_scale(int count, float t, float* c) {
   const __m512d tv = _mm512_set1_pd(t);
   int i = 0;

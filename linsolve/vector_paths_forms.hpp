@@ -84,6 +84,7 @@ void magnitudes_plain(int from, int n, const float* a, int lda, float* r);
 // with its VL, DQ and BW parts). The AVX2 form of the row magnitudes serves both.
 namespace avx2 {
 void column_axpy(int count, float s, const float* m, float* c);
+void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
 void column_scale(int count, float t, float* c);
 void row_magnitudes(int n, const float* a, int lda, float* r);
 // The first position (0-based) of the largest |x(i) * y(i)| among count >= 1,
@@ -102,6 +103,7 @@ int estimate_row(int count, float wp, double wm, double sp, double sm, const flo
 
 namespace avx512 {
 void column_axpy(int count, float s, const float* m, float* c);
+void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
 void column_scale(int count, float t, float* c);
 int first_largest_product(int count, const float* x, const float* y, float& big);
 void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s);
