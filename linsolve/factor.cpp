@@ -94,12 +94,14 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
 // Puts the panel's multiplier columns into the row order that the panel's later
 // exchanges give (forward), or back into the order in which they are kept.
 void permute_multipliers(float* fac, int ldfac, const int* pivot, int k0, int k1, bool forward) {
+  // An exchange of a row with itself is left out.
   for (int p = k0; p < k1; ++p) {
     if (forward) {
       for (int q = p + 1; q <= k1; ++q)
-        std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
+        if (pivot[q - 1] != q) std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
     } else {
-      for (int q = k1; q > p; --q) std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
+      for (int q = k1; q > p; --q)
+        if (pivot[q - 1] != q) std::swap(at(fac, ldfac, q, p), at(fac, ldfac, pivot[q - 1], p));
     }
   }
 }

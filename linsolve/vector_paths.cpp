@@ -138,7 +138,9 @@ void column_scale(int count, float t, float* c) {
 }
 
 void row_magnitudes(int n, const float* a, int lda, float* r) {
-  if (vector_level() >= kAvx2) return forms::avx2::row_magnitudes(n, a, lda, r);
+  const int level = vector_level();
+  if (level >= kAvx512) return forms::avx512::row_magnitudes(n, a, lda, r);
+  if (level >= kAvx2) return forms::avx2::row_magnitudes(n, a, lda, r);
   for (int i = 0; i < n; ++i) r[i] = std::fabs(a[ptrdiff_t(ISAMAX(n, a + i, lda) - 1) * lda + i]);
 }
 

@@ -500,6 +500,47 @@ __attribute__((target("avx512f,avx512vl"))) int first_largest_product(int count,
   return first_at;
 }
 
+namespace {
+
+// Rows 0..rows-1 of the row magnitudes, V vectors of sixteen rows held in
+// registers over all the columns, the last vector masked.
+template <int V>
+__attribute__((target("avx512f,avx512vl"))) void magnitudes_block(int n, const float* a, int lda,
+                                                                  int rows, float* r) {
+  __mmask16 k[V];
+  __m512 big[V];
+#pragma GCC unroll 4
+  for (int v = 0; v < V; ++v) {
+    const int left = rows - 16 * v;
+    k[v] = left >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << left) - 1);
+    big[v] = _mm512_abs_ps(_mm512_maskz_loadu_ps(k[v], a + 16 * v));
+  }
+  for (int j = 1; j < n; ++j) {
+    const float* col = a + ptrdiff_t(j) * lda;
+#pragma GCC unroll 4
+    for (int v = 0; v < V; ++v) {
+      const __m512 m = _mm512_abs_ps(_mm512_maskz_loadu_ps(k[v], col + 16 * v));
+      // Only a strictly greater magnitude replaces; a NaN compares false.
+      big[v] = _mm512_mask_mov_ps(big[v], _mm512_cmp_ps_mask(m, big[v], _CMP_GT_OQ), m);
+    }
+  }
+#pragma GCC unroll 4
+  for (int v = 0; v < V; ++v) _mm512_mask_storeu_ps(r + 16 * v, k[v], big[v]);
+}
+
+}  // namespace
+
+__attribute__((target("avx512f,avx512vl"))) void row_magnitudes(int n, const float* a, int lda,
+                                                                float* r) {
+  int i = 0;
+  for (; i + 64 <= n; i += 64) magnitudes_block<4>(n, a + i, lda, 64, r + i);
+  const int rows = n - i;
+  if (rows > 48) return magnitudes_block<4>(n, a + i, lda, rows, r + i);
+  if (rows > 32) return magnitudes_block<3>(n, a + i, lda, rows, r + i);
+  if (rows > 16) return magnitudes_block<2>(n, a + i, lda, rows, r + i);
+  if (rows > 0) magnitudes_block<1>(n, a + i, lda, rows, r + i);
+}
+
 // The first product is formed on its own: callers that step along a vector
 // have often just stored that element, and a scalar load takes it from the
 // store at once where a vector load would wait.

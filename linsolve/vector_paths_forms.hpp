@@ -81,7 +81,7 @@ void magnitudes_plain(int from, int n, const float* a, int lda, float* r);
 
 // The forms of each instruction set, under the names of vector_paths.hpp:
 // vector_paths_avx2.cpp (AVX2 with FMA) and vector_paths_avx512.cpp (AVX-512
-// with its VL, DQ and BW parts). The AVX2 form of the row magnitudes serves both.
+// with its VL, DQ and BW parts).
 namespace avx2 {
 void column_axpy(int count, float s, const float* m, float* c);
 void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
@@ -106,6 +106,7 @@ void column_axpy(int count, float s, const float* m, float* c);
 void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
 void column_scale(int count, float t, float* c);
 int first_largest_product(int count, const float* x, const float* y, float& big);
+void row_magnitudes(int n, const float* a, int lda, float* r);
 void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s);
 void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
                  int ldc);

@@ -151,23 +151,28 @@ TEST_F(VectorPaths, PivotSearchFollowsTheProductKernel) {
 }
 
 TEST_F(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
-  const int n = 19;
-  std::vector<float> a = linsolve_test::random_matrix(n, 5u);
-  a[0] = kNaN;                        // row 1 starts with a NaN: it stays
-  a[std::size_t(4) * n + 1] = kNaN;   // row 2 has a later NaN: ignored
-  a[std::size_t(2) * n + 3] = -kInf;  // row 4 has an infinity
-  for (int j = 0; j < n; ++j) a[std::size_t(j) * n + 5] = 0.0f;   // row 6 is zero
-  a[std::size_t(6) * n + 9] = -a[std::size_t(3) * n + 9] + 0.0f;  // equal magnitudes
-  for (int level : levels()) {
-    linsolve::state().vector_limit = level;
-    std::vector<float> r(n);
-    linsolve::row_magnitudes(n, a.data(), n, r.data());
-    for (int i = 0; i < n; ++i) {
-      const float want = std::fabs(a[std::size_t(ISAMAX(n, &a[i], n) - 1) * n + i]);
-      if (std::isnan(want)) {
-        EXPECT_TRUE(std::isnan(r[i])) << "level " << level << ", row " << i;
-      } else {
-        EXPECT_EQ(bits(r[i]), bits(want)) << "level " << level << ", row " << i;
+  // The special rows within the first vectors and, at 83, in a block of 64
+  // rows and in the rows after it.
+  for (int n : {19, 83}) {
+    std::vector<float> a = linsolve_test::random_matrix(n, 5u);
+    for (int base : {0, n - 19}) {
+      a[base] = kNaN;                            // a row that starts with a NaN: it stays
+      a[std::size_t(4) * n + base + 1] = kNaN;   // a row with a later NaN: ignored
+      a[std::size_t(2) * n + base + 3] = -kInf;  // a row with an infinity
+      for (int j = 0; j < n; ++j) a[std::size_t(j) * n + base + 5] = 0.0f;          // a zero row
+      a[std::size_t(6) * n + base + 9] = -a[std::size_t(3) * n + base + 9] + 0.0f;  // a tie
+    }
+    for (int level : levels()) {
+      linsolve::state().vector_limit = level;
+      std::vector<float> r(n);
+      linsolve::row_magnitudes(n, a.data(), n, r.data());
+      for (int i = 0; i < n; ++i) {
+        const float want = std::fabs(a[std::size_t(ISAMAX(n, &a[i], n) - 1) * n + i]);
+        if (std::isnan(want)) {
+          EXPECT_TRUE(std::isnan(r[i])) << "level " << level << ", row " << i;
+        } else {
+          EXPECT_EQ(bits(r[i]), bits(want)) << "level " << level << ", row " << i;
+        }
       }
     }
   }
