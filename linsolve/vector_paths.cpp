@@ -4,6 +4,12 @@
 // vector forms are in vector_paths_avx2.cpp and vector_paths_avx512.cpp.
 #include "linsolve/vector_paths.hpp"
 
+// The C library's header of processor features is C: GCC reads it as C++ too.
+#if __has_include(<sys/platform/x86.h>) && !defined(__clang__)
+#define VORTEX_LIBC_CPU_FEATURES 1
+#include <sys/platform/x86.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -17,12 +23,30 @@ namespace {
 
 using std::ptrdiff_t;
 
-int detect() {
+#if defined(VORTEX_LIBC_CPU_FEATURES)
+// The C library has asked the processor already, at start-up: its answers cost
+// nothing, while asking again would cost a trip out of a virtual machine for
+// every question.
+bool offers_avx512() {
+  return CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512VL) &&
+         CPU_FEATURE_ACTIVE(AVX512DQ) && CPU_FEATURE_ACTIVE(AVX512BW);
+}
+bool offers_avx2() { return CPU_FEATURE_ACTIVE(AVX2) && CPU_FEATURE_ACTIVE(FMA); }
+#else
+bool offers_avx512() {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-      __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw"))
-    return kAvx512;
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return kAvx2;
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+}
+bool offers_avx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+#endif
+
+int detect() {
+  if (offers_avx512()) return kAvx512;
+  if (offers_avx2()) return kAvx2;
   return kPortable;
 }
 
