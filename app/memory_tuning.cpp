@@ -25,7 +25,8 @@ void prepare_memory(void* state, std::size_t bytes) {
   mallopt(M_MMAP_THRESHOLD, 16 * int(kMatrixBytes));
   mallopt(M_TRIM_THRESHOLD, 32 * int(kMatrixBytes));
   populate(state, bytes);
-  const std::size_t heap_bytes = 3 * kMatrixBytes;
+  // Two matrices and the vectors beside them: a solve never holds more.
+  const std::size_t heap_bytes = 2 * kMatrixBytes + 4 * kExtent * sizeof(float);
   if (void* block = std::malloc(heap_bytes)) {
     populate(block, heap_bytes);
     std::free(block);
