@@ -3,6 +3,7 @@
 #include <cfenv>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <memory>
 
 #include "app/bounded_array.hpp"
@@ -50,14 +51,29 @@ void solve_on_copies(RealArray& RHS, RealArray& X) {
   // Every element is written before the call, so the copies start uninitialised.
   auto a = std::make_unique_for_overwrite<float[]>(std::size_t(n) * std::size_t(n));
   auto b = std::make_unique_for_overwrite<float[]>(std::size_t(n));
-  for (int col = 1; col <= n; ++col)
+  // Within the bounds, a column's leading n elements are contiguous and move as
+  // one block, bit for bit; beyond them the elements go one at a time, and the
+  // bounds check stops the run at the first one outside.
+  const bool in_bounds = n <= kExtent;
+  const std::size_t column = std::size_t(n) * sizeof(float);
+  for (int col = 1; col <= n; ++col) {
+    if (in_bounds) {
+      std::memcpy(&at(a.get(), n, 1, col), &flow.AMAT(1, col), column);
+      continue;
+    }
     for (int row = 1; row <= n; ++row) at(a.get(), n, row, col) = flow.AMAT(row, col);
+  }
   for (int row = 1; row <= n; ++row) b[std::size_t(row - 1)] = RHS(row);
 
   LSARG(flow.NPTS, a.get(), flow.NPTS, b.get(), 1, X.data());
 
-  for (int col = 1; col <= n; ++col)
+  for (int col = 1; col <= n; ++col) {
+    if (in_bounds) {
+      std::memcpy(&flow.AMAT(1, col), &at(a.get(), n, 1, col), column);
+      continue;
+    }
     for (int row = 1; row <= n; ++row) flow.AMAT(row, col) = at(a.get(), n, row, col);
+  }
   for (int row = 1; row <= n; ++row) RHS(row) = b[std::size_t(row - 1)];
 }
 
