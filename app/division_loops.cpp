@@ -43,21 +43,18 @@ void induced_velocities_plain(int n, int self, double nvort, double xpt, const f
   }
 }
 
-void induced_velocities(int n, int self, double nvort, double xpt, const float* gam, float* dvel) {
+void induced_velocities(int n, int self, const double* ends, double xpt, const float* gam,
+                        float* dvel) {
   // Every element is formed, then the one at self is put back as it was.
   const float kept = self >= 1 && self <= n ? dvel[self - 1] : 0.0f;
   const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
-  const __m128d step = _mm_set1_pd(2.0);
-  const __m128d nv = _mm_set1_pd(nvort);
   const __m128d x = _mm_set1_pd(xpt);
   const __m128d pi2 = _mm_set1_pd(kTwoPi);
-  __m128d j = _mm_set_pd(2.0, 1.0);
   int i = 0;
-  for (; i + 2 <= n; i += 2, j = _mm_add_pd(j, step)) {
-    const __m128d distance = _mm_and_pd(magnitude, _mm_sub_pd(_mm_div_pd(j, nv), x));
+  for (; i + 2 <= n; i += 2) {
+    const __m128d distance = _mm_and_pd(magnitude, _mm_sub_pd(_mm_loadu_pd(ends + i), x));
     store_two_floats(dvel + i, _mm_div_pd(two_floats(gam + i), _mm_mul_pd(distance, pi2)));
   }
-  for (; i < n; ++i)
-    dvel[i] = float(double(gam[i]) / (std::fabs(double(i + 1) / nvort - xpt) * kTwoPi));
+  for (; i < n; ++i) dvel[i] = float(double(gam[i]) / (std::fabs(ends[i] - xpt) * kTwoPi));
   if (self >= 1 && self <= n) dvel[self - 1] = kept;
 }

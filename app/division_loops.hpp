@@ -13,7 +13,9 @@ void influence_column(int n, const float* xc, double xv, double divisor, float* 
 
 // dvel(j - 1) = float(double(gam(j - 1)) / (|j / nvort - xpt| * 6.2832)) for
 // j = 1 to n except j = self, whose element is left as it was; 6.2832 is the
-// float constant.
+// float constant. The two-lane form takes the quotients j / nvort, which are
+// the same at every point, already formed in ends(j - 1).
 void induced_velocities_plain(int n, int self, double nvort, double xpt, const float* gam,
                               float* dvel);
-void induced_velocities(int n, int self, double nvort, double xpt, const float* gam, float* dvel);
+void induced_velocities(int n, int self, const double* ends, double xpt, const float* gam,
+                        float* dvel);

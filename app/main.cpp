@@ -1,5 +1,6 @@
 // vortex: the pressure distribution along a thin cambered profile in a uniform
 // stream by the discrete vortex method.
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <csignal>
@@ -82,24 +83,28 @@ void solve_on_copies(RealArray& RHS, RealArray& X) {
 void pressure_step() {
   Flow& f = flow;
   f.XPT = 0.0f;
-  real_loop(f.k, 1.0, double(f.NVORT), 1.0, [&] {
+  const double nvort = f.NVORT;
+  const int points = real_trips(1.0, nvort, 1.0);
+  // The panel ends j / NVORT are the same at every point: formed once.
+  std::array<double, kExtent> ends{};
+  if (points <= kExtent)
+    for (int j = 1; j <= points; ++j) ends[std::size_t(j - 1)] = double(j) / nvort;
+  real_loop(f.k, 1.0, nvort, 1.0, [&] {
     // The abscissa accumulates one spacing per pass, rounding each time.
     f.XPT = float(1.0 / double(f.NVORT) + double(f.XPT));
     // The inner counter and the sum run in locals, which the flow state takes
     // after the loop: nothing reads them in between, and a store into DVEL
     // cannot then make the loop read them back from memory.
     const float k = f.k;
-    const double nvort = f.NVORT;
     const double xpt = f.XPT;
     float counter = 0.0f;
     float usum = 0.0f;
-    const int points = real_trips(1.0, nvort, 1.0);
     if (points <= kExtent) {
       // Every subscript is within bounds: the velocities are formed two at a
       // time first (the counters hold whole numbers, so j = k is the point
       // itself), then summed in order.
       const int self = subscript(k);
-      induced_velocities(points, self, nvort, xpt, &f.GAM2(1), &f.DVEL(1));
+      induced_velocities(points, self, ends.data(), xpt, &f.GAM2(1), &f.DVEL(1));
       for (int j = 1; j <= points; ++j)
         if (j != self) usum = float(double(usum) + double(f.DVEL(j)));
       counter = float(double(points) + 1.0);

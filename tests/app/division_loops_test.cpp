@@ -62,12 +62,15 @@ TEST(DivisionLoops, TwoLaneFormsStoreThePlainFormsBits) {
     for (int self : {1, n / 2, n, n + 1}) {
       for (double nvort : {double(n), 5.7, 0.0}) {
         const double xpt = (self + 0.25) / nvort;
+        std::vector<double> ends;
+        for (int j = 1; j <= n; ++j) ends.push_back(double(j) / nvort);
         std::vector<float> plain = values(rng, n), fast(plain);
         std::vector<float> fast_shifted = shifted(fast), gam_shifted = shifted(xc);
         induced_velocities_plain(n, self, nvort, xpt, xc.data(), plain.data());
-        induced_velocities(n, self, nvort, xpt, xc.data(), fast.data());
+        induced_velocities(n, self, ends.data(), xpt, xc.data(), fast.data());
         EXPECT_EQ(bits(fast), bits(plain)) << "self " << self << ", nvort " << nvort;
-        induced_velocities(n, self, nvort, xpt, gam_shifted.data() + 1, fast_shifted.data() + 1);
+        induced_velocities(n, self, ends.data(), xpt, gam_shifted.data() + 1,
+                           fast_shifted.data() + 1);
         EXPECT_EQ(bits(unshifted(fast_shifted)), bits(plain)) << "shifted, self " << self;
       }
     }
