@@ -108,7 +108,7 @@ void permute_multipliers(float* fac, int ldfac, const int* pivot, int k0, int k1
 
 // The panel's steps on every column to its right, a block of columns at a time.
 void update_trailing(int n, float* fac, int ldfac, const int* pivot, int k0, int k1) {
-  constexpr int kColumns = 64;
+  constexpr int kColumns = 256;
   const int width = k1 - k0 + 1;
 
   permute_multipliers(fac, ldfac, pivot, k0, k1, true);

@@ -117,8 +117,8 @@ __attribute__((target("avx2,fma"))) inline void spread_columns(const float* col,
 constexpr int kSolveBlock = 512;  // rows whose sums are kept at once
 constexpr int kRowKept = 2048;    // the longest estimator row kept between its two passes
 
-constexpr int kChunk = 256;       // rows whose multipliers are widened at once
-constexpr int kColumnBlock = 64;  // columns whose factors are widened at once
+constexpr int kChunk = 256;        // rows whose multipliers are widened at once
+constexpr int kColumnBlock = 256;  // columns whose factors are widened at once
 
 // Rows 0..rows-1 of NQ columns of a chunk: c(r, q) = float(c(r, q) + s(q, 0) *
 // m(r, 0) + ...), summed in double from the left, eight rows at a time (the

@@ -27,8 +27,8 @@ __attribute__((target("avx512f,avx512vl"))) inline __m256 narrow(__m512d v) {
   return _mm512_maskz_cvtpd_ps(__mmask8(0xFF), v);
 }
 
-constexpr int kChunk = 256;       // rows whose multipliers are widened at once
-constexpr int kColumnBlock = 64;  // columns whose factors are widened at once
+constexpr int kChunk = 256;        // rows whose multipliers are widened at once
+constexpr int kColumnBlock = 256;  // columns whose factors are widened at once
 
 // Lanes 0..count-1 selected, count <= 8.
 inline __mmask8 first_lanes(int count) {
@@ -148,7 +148,9 @@ __attribute__((target("avx512f,avx512vl"))) void sweep_tile(int rows, int width,
 #pragma GCC unroll 8
       for (int v = 0; v < RV; ++v)
         acc[q][v] = widen(_mm256_loadu_ps(c + ptrdiff_t(q) * ldc + r + 8 * v));
-#pragma GCC unroll 8
+        // The steps stay a loop: unrolled, the compiler fetches the multipliers of
+        // later steps early and runs out of registers for the accumulators.
+#pragma GCC unroll 1
     for (int p = 0; p < w; ++p) {
       __m512d mv[RV];
 #pragma GCC unroll 8
