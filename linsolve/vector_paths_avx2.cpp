@@ -251,12 +251,14 @@ __attribute__((target("avx2,fma"))) void columns_axpy(int count, int ncol, const
     }
 }
 
+// In float: the product of two floats is exact in double, so rounding it to
+// float once is what the float multiplication gives, overflow, gradual
+// underflow and NaNs included.
 __attribute__((target("avx2,fma"))) void column_scale(int count, float t, float* c) {
-  const __m256d tv = _mm256_set1_pd(t);
+  const __m256 tv = _mm256_set1_ps(t);
   int i = 0;
-  for (; i + 4 <= count; i += 4)
-    _mm_storeu_ps(c + i, _mm256_cvtpd_ps(_mm256_mul_pd(tv, _mm256_cvtps_pd(_mm_loadu_ps(c + i)))));
-  for (; i < count; ++i) c[i] = float(double(t) * c[i]);
+  for (; i + 8 <= count; i += 8) _mm256_storeu_ps(c + i, _mm256_mul_ps(tv, _mm256_loadu_ps(c + i)));
+  for (; i < count; ++i) c[i] = t * c[i];
 }
 
 __attribute__((target("avx2,fma"))) void row_magnitudes(int n, const float* a, int lda, float* r) {
@@ -398,8 +400,13 @@ __attribute__((target("avx2,fma"))) void panel_rows(int width, const float* m, i
 
 // Columns in blocks whose factors are widened to double once, rows in chunks
 // whose multipliers are widened once for the block.
-__attribute__((target("avx2,fma"))) void panel_sweep(int count, int width, const float* m, int ldm,
-                                                     int ncol, const float* s, float* c, int ldc) {
+// The function starts on a 64-byte boundary, so that the place of its hot loop
+// does not move with the code before it (which moved its speed by 2 to 3 per
+// cent).
+__attribute__((target("avx2,fma"), aligned(64))) void panel_sweep(int count, int width,
+                                                                  const float* m, int ldm, int ncol,
+                                                                  const float* s, float* c,
+                                                                  int ldc) {
   alignas(32) double md[8 * kChunk];
   alignas(32) double sd[8 * kColumnBlock];
   for (int q0 = 0; q0 < ncol; q0 += kColumnBlock) {

@@ -324,9 +324,13 @@ __attribute__((target("avx512f,avx512vl"))) void panel_rows(int width, const flo
 
 // Columns in blocks whose factors are widened to double once, rows in chunks
 // whose multipliers are widened once for the block.
-__attribute__((target("avx512f,avx512vl"))) void panel_sweep(int count, int width, const float* m,
-                                                             int ldm, int ncol, const float* s,
-                                                             float* c, int ldc) {
+// The function starts on a 64-byte boundary, so that the place of its hot loop
+// does not move with the code before it (which moved its speed by 2 to 3 per
+// cent).
+__attribute__((target("avx512f,avx512vl"), aligned(64))) void panel_sweep(int count, int width,
+                                                                          const float* m, int ldm,
+                                                                          int ncol, const float* s,
+                                                                          float* c, int ldc) {
   alignas(64) double md[8 * kChunk];
   alignas(64) double sd[8 * kColumnBlock];
   for (int q0 = 0; q0 < ncol; q0 += kColumnBlock) {
@@ -451,14 +455,18 @@ __attribute__((target("avx512f,avx512vl"))) void columns_axpy(int count, int nco
     }
 }
 
+// In float: the product of two floats is exact in double, so rounding it to
+// float once is what the float multiplication gives, overflow, gradual
+// underflow and NaNs included.
 __attribute__((target("avx512f,avx512vl"))) void column_scale(int count, float t, float* c) {
-  const __m512d tv = _mm512_set1_pd(t);
+  const __m512 tv = _mm512_set1_ps(t);
   int i = 0;
-  for (; i + 8 <= count; i += 8)
-    _mm256_storeu_ps(c + i, narrow(_mm512_mul_pd(tv, widen(_mm256_loadu_ps(c + i)))));
-  if (i < count)
-    _mm256_mask_storeu_ps(c + i, first_lanes(count - i),
-                          narrow(_mm512_mul_pd(tv, widen_first(c + i, count - i))));
+  for (; i + 16 <= count; i += 16)
+    _mm512_storeu_ps(c + i, _mm512_mul_ps(tv, _mm512_loadu_ps(c + i)));
+  if (i < count) {
+    const __mmask16 k = __mmask16((1u << (count - i)) - 1);
+    _mm512_mask_storeu_ps(c + i, k, _mm512_mul_ps(tv, _mm512_maskz_loadu_ps(k, c + i)));
+  }
 }
 
 // One pass: each lane keeps its largest magnitude and the first position where

@@ -201,15 +201,24 @@ TEST_F(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
 
 TEST_F(VectorPaths, ColumnLoopsRoundEachElementOnce) {
   const std::vector<float> m = linsolve_test::random_vector(37, 1u);
-  const std::vector<float> c0 = linsolve_test::random_vector(37, 2u);
-  for (int level : levels()) {
-    linsolve::state().vector_limit = level;
-    std::vector<float> c = c0, d = c0;
-    linsolve::column_axpy(37, 0.3f, m.data(), c.data());
-    linsolve::column_scale(37, -1.7f, d.data());
-    for (int i = 0; i < 37; ++i) {
-      EXPECT_EQ(bits(c[i]), bits(float(c0[i] + double(0.3f) * m[i]))) << level;
-      EXPECT_EQ(bits(d[i]), bits(float(double(-1.7f) * c0[i]))) << level;
+  std::vector<float> c0 = linsolve_test::random_vector(37, 2u);
+  // The scaling multiplies in float: products that overflow, fall below the
+  // normal range or to zero, and NaNs.
+  const float specials[] = {1e-40f, -1e-45f, 3e38f, -2e-38f, kInf, kNaN, -0.0f, 0.0f};
+  for (int i = 0; i < 8; ++i) c0[4 * i + 1] = specials[i];
+  for (float t : {-1.7f, 3e30f, 1e-30f, 0x1p-126f, -0.0f}) {
+    for (int level : levels()) {
+      linsolve::state().vector_limit = level;
+      std::vector<float> c = c0, d = c0;
+      linsolve::column_axpy(37, 0.3f, m.data(), c.data());
+      for (int count : {37, 16, 5}) linsolve::column_scale(count, t, d.data());
+      for (int i = 0; i < 37; ++i) {
+        EXPECT_TRUE(same(c[i], float(c0[i] + double(0.3f) * m[i]))) << level;
+        float want = c0[i];
+        for (int count : {37, 16, 5})
+          if (i < count) want = float(double(t) * want);
+        EXPECT_TRUE(same(d[i], want)) << "level " << level << ", t " << t << ", element " << i;
+      }
     }
   }
 }
