@@ -22,6 +22,7 @@
 #include "linsolve/checks.hpp"
 #include "linsolve/kernels.hpp"
 #include "linsolve/matrix_access.hpp"
+#include "linsolve/state.hpp"
 #include "linsolve/vector_paths.hpp"
 
 using linsolve::at;
@@ -49,33 +50,24 @@ constexpr std::string_view kSingular =
     "The input matrix is singular.  Some of the diagonal elements of the upper triangular "
     "matrix U of the LU factorization are close to zero.";
 
-// Step p applied to the panel's columns p + 1 to k1: in each, exchange rows p
-// and PIVOT(p), then add s times the multipliers of step p, each element
-// rounded once (s the column's new element in row p).
-void later_columns_step(int n, float* fac, int ldfac, const int* pivot, int p, int k1) {
-  const int l = pivot[p - 1];
-  float s[kPanel];
-  for (int j = p + 1; j <= k1; ++j) {
-    s[j - p - 1] = at(fac, ldfac, l, j);
-    at(fac, ldfac, l, j) = at(fac, ldfac, p, j);
-    at(fac, ldfac, p, j) = s[j - p - 1];
-  }
-  linsolve::columns_axpy(n - p, k1 - p, s, &at(fac, ldfac, p + 1, p), &at(fac, ldfac, p + 1, p + 1),
-                         ldfac);
-}
-
 // Steps k0 to k1 on their own columns: pivot search, exchange of the pivot
-// element and its scale, multipliers, then the step on the panel's later
-// columns. Each column thus takes its earlier steps one at a time and in order
-// before its own search; the columns' steps are independent of each other, so
-// taking them column after column would store the same values, but the chain
-// from one search to the next holds one update instead of all of them.
+// element and its scale, then in one pass over the rows below the pivot the
+// multipliers and the step on the panel's later columns (each of their rows
+// exchanged first), which also searches the next column for its pivot. Each
+// column thus takes its earlier steps one at a time and in order before its
+// own search; the columns' steps are independent of each other, so taking them
+// column after column would store the same values, but the chain from one
+// search to the next holds one pass instead of all of them.
 void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0, int k1,
                   float small, bool& too_small) {
+  // The position in column k of its pivot, once the step before has found it.
+  int found = 0;
   for (int k = k0; k <= k1; ++k) {
     // The first row of largest |FAC(i, k) * SCALE(i)| among k to N.
-    const int l =
-        k - 1 + linsolve::first_largest_product(n - k + 1, &at(fac, ldfac, k, k), &scale[k - 1]);
+    const int m = found > 0 ? found
+                            : linsolve::first_largest_product(n - k + 1, &at(fac, ldfac, k, k),
+                                                              &scale[k - 1]);
+    const int l = k - 1 + m;
     pivot[k - 1] = l;
     // A too-small pivot forms no multipliers: the column keeps its entries.
     const bool small_pivot = std::fabs(at(fac, ldfac, l, k)) <= small;
@@ -83,11 +75,19 @@ void factor_panel(int n, float* fac, int ldfac, int* pivot, float* scale, int k0
 
     std::swap(scale[k - 1], scale[l - 1]);
     std::swap(at(fac, ldfac, k, k), at(fac, ldfac, l, k));
-    if (!small_pivot) {
-      const float t = float(-1.0 / at(fac, ldfac, k, k));
-      linsolve::column_scale(n - k, t, &at(fac, ldfac, k + 1, k));
+    // The later columns' rows k and l exchanged; s, their new elements in row k.
+    float s[kPanel];
+    for (int j = k + 1; j <= k1; ++j) {
+      s[j - k - 1] = at(fac, ldfac, l, j);
+      at(fac, ldfac, l, j) = at(fac, ldfac, k, j);
+      at(fac, ldfac, k, j) = s[j - k - 1];
     }
-    if (k < k1) later_columns_step(n, fac, ldfac, pivot, k, k1);
+    const float t = small_pivot ? 1.0f : float(-1.0 / at(fac, ldfac, k, k));
+    // The next column's search rides along when its rows make one block of
+    // the product search.
+    const bool search = k < k1 && n - k <= linsolve::kProductBlock;
+    found = 1 + linsolve::panel_step(n - k, !small_pivot, t, &at(fac, ldfac, k + 1, k), k1 - k, s,
+                                     &at(fac, ldfac, k + 1, k + 1), ldfac, &scale[k], search);
   }
 }
 

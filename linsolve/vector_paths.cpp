@@ -147,11 +147,19 @@ void column_axpy(int count, float s, const float* m, float* c) {
   axpy_plain(count, s, m, c);
 }
 
-void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc) {
+int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
+               int ldc, const float* w, bool search) {
   const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::columns_axpy(count, ncol, s, m, c, ldc);
-  if (level >= kAvx2) return forms::avx2::columns_axpy(count, ncol, s, m, c, ldc);
+  if (level >= kAvx512)
+    return forms::avx512::panel_step(count, scale, t, m, ncol, s, c, ldc, w, search);
+  if (level >= kAvx2)
+    return forms::avx2::panel_step(count, scale, t, m, ncol, s, c, ldc, w, search);
+  if (scale) scale_plain(count, t, m);
   for (int q = 0; q < ncol; ++q) axpy_plain(count, s[q], m, c + ptrdiff_t(q) * ldc);
+  if (!search) return -1;
+  int imax = 1;
+  ISPMAX(count, c, w, imax);
+  return imax - 1;
 }
 
 void column_scale(int count, float t, float* c) {

@@ -25,9 +25,15 @@ int vector_level();
 // c(i) = float(c(i) + double(s) * m(i)) for i < count.
 void column_axpy(int count, float s, const float* m, float* c);
 
-// c(i, q) = float(c(i, q) + double(s(q)) * m(i)) for i < count and q < ncol,
-// c(i, q) at c[q * ldc + i]: one multiplier column on several columns.
-void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
+// One step of a panel on the rows below its pivot, in one pass: the
+// multipliers m(i) = float(double(t) * m(i)) when scale (left as they are
+// otherwise), then c(i, q) = float(c(i, q) + double(s(q)) * m(i)) for q < ncol,
+// c(i, q) at c[q * ldc + i], for i < count; and, when search (which needs
+// count <= 400, one block of ISPMAX), the position (0-based) that ISPMAX(count,
+// c(., 0), w, imax) gives less one: the first largest |float(c(i, 0) * w(i))|
+// of the first column as the step leaves it. -1 when search is false.
+int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
+               int ldc, const float* w, bool search);
 
 // c(i) = float(double(t) * c(i)) for i < count.
 void column_scale(int count, float t, float* c);

@@ -230,25 +230,60 @@ __attribute__((target("avx2,fma"))) void column_axpy(int count, float s, const f
   for (; i < count; ++i) c[i] = float(c[i] + double(s) * m[i]);
 }
 
-// A vector of the multipliers widened once for all columns; the last rows one
-// at a time.
-__attribute__((target("avx2,fma"))) void columns_axpy(int count, int ncol, const float* s,
-                                                      const float* m, float* c, int ldc) {
+// One pass over the rows: each vector of multipliers is scaled in float (see
+// column_scale) and widened once for all the later columns, and the search
+// looks at the first later column's elements as they are stored, each lane
+// keeping its largest magnitude, the largest of the lanes then found again at
+// its first position, as in first_largest_product; the last rows one at a time.
+__attribute__((target("avx2,fma"))) int panel_step(int count, bool scale, float t, float* m,
+                                                   int ncol, const float* s, float* c, int ldc,
+                                                   const float* w, bool search) {
+  const __m128 abs_mask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
   __m256d sv[8];
   for (int q = 0; q < ncol; ++q) sv[q] = _mm256_set1_pd(s[q]);
-  int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const __m256d mv = widen(_mm_loadu_ps(m + i));
+  const __m128 tv = _mm_set1_ps(t);
+  __m128 best = _mm_set1_ps(-1.0f);
+  const int vec = count - count % 4;
+  for (int i = 0; i < vec; i += 4) {
+    __m128 mf = _mm_loadu_ps(m + i);
+    if (scale) {
+      mf = _mm_mul_ps(tv, mf);
+      _mm_storeu_ps(m + i, mf);
+    }
+    const __m256d mv = widen(mf);
     for (int q = 0; q < ncol; ++q) {
       float* col = c + ptrdiff_t(q) * ldc + i;
-      _mm_storeu_ps(col, narrow(_mm256_fmadd_pd(sv[q], mv, widen(_mm_loadu_ps(col)))));
+      const __m128 r = narrow(_mm256_fmadd_pd(sv[q], mv, widen(_mm_loadu_ps(col))));
+      _mm_storeu_ps(col, r);
+      if (q == 0 && search) {
+        const __m128 v = _mm_and_ps(abs_mask, _mm_mul_ps(r, _mm_loadu_ps(w + i)));
+        // Only a strictly greater magnitude replaces; a NaN compares false.
+        best = _mm_blendv_ps(best, v, _mm_cmp_ps(v, best, _CMP_GT_OQ));
+      }
     }
   }
-  for (; i < count; ++i)
+  for (int i = vec; i < count; ++i) {
+    if (scale) m[i] = t * m[i];
     for (int q = 0; q < ncol; ++q) {
       float& e = c[ptrdiff_t(q) * ldc + i];
       e = float(e + double(s[q]) * m[i]);
     }
+  }
+  if (!search) return -1;
+  // A NaN first element is never replaced.
+  if (std::isnan(c[0] * w[0])) return 0;
+  alignas(16) float lanes[4];
+  _mm_store_ps(lanes, best);
+  float big = -1.0f;
+  for (float v : lanes)
+    if (v > big) big = v;
+  for (int i = vec; i < count; ++i) {
+    const float v = std::fabs(c[i] * w[i]);
+    if (v > big) big = v;
+  }
+  for (int i = 0; i < count; ++i)
+    if (std::fabs(c[i] * w[i]) == big) return i;
+  return 0;  // not reached: big is one of the magnitudes
 }
 
 // In float: the product of two floats is exact in double, so rounding it to

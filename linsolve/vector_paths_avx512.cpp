@@ -424,25 +424,91 @@ __attribute__((target("avx512f,avx512vl"))) void column_axpy(int count, float s,
   for (; i < count; ++i) c[i] = float(c[i] + double(s) * m[i]);
 }
 
-// A vector of the multipliers widened once for all columns; the last rows one
-// at a time, as in column_axpy.
-__attribute__((target("avx512f,avx512vl"))) void columns_axpy(int count, int ncol, const float* s,
-                                                              const float* m, float* c, int ldc) {
-  __m512d sv[8];
-  for (int q = 0; q < ncol; ++q) sv[q] = _mm512_set1_pd(s[q]);
-  int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m512d mv = widen(_mm256_loadu_ps(m + i));
-    for (int q = 0; q < ncol; ++q) {
-      float* col = c + ptrdiff_t(q) * ldc + i;
-      _mm256_storeu_ps(col, narrow(_mm512_fmadd_pd(sv[q], mv, widen(_mm256_loadu_ps(col)))));
+namespace {
+
+// Eight floats, or the lanes of k alone when Masked.
+template <bool Masked>
+__attribute__((target("avx512f,avx512vl"))) inline __m256 load_lanes(__mmask8 k, const float* p) {
+  return Masked ? _mm256_maskz_loadu_ps(k, p) : _mm256_loadu_ps(p);
+}
+template <bool Masked>
+__attribute__((target("avx512f,avx512vl"))) inline void store_lanes(__mmask8 k, float* p,
+                                                                    __m256 v) {
+  if (Masked) {
+    _mm256_mask_storeu_ps(p, k, v);
+  } else {
+    _mm256_storeu_ps(p, v);
+  }
+}
+
+// Eight rows of panel_step from row i, the lanes from row count on left alone
+// when Masked: the multipliers, the later columns, and the search's lanes.
+template <bool Masked>
+__attribute__((target("avx512f,avx512vl"))) inline void step_rows(
+    int i, int count, bool scale, __m256 tv, float* m, int ncol, const __m512d* sv, float* c,
+    int ldc, const float* w, bool search, __m256i at, __m256& best, __m256i& where) {
+  const __mmask8 k = Masked ? first_lanes(count - i) : __mmask8(0xFF);
+  __m256 mf = load_lanes<Masked>(k, m + i);
+  if (scale) {
+    mf = _mm256_mul_ps(tv, mf);
+    store_lanes<Masked>(k, m + i, mf);
+  }
+  const __m512d mv = widen(mf);
+  for (int q = 0; q < ncol; ++q) {
+    float* col = c + ptrdiff_t(q) * ldc + i;
+    const __m256 r = narrow(_mm512_fmadd_pd(sv[q], mv, widen(load_lanes<Masked>(k, col))));
+    store_lanes<Masked>(k, col, r);
+    if (q == 0 && search) {
+      const __m256 v =
+          _mm256_andnot_ps(_mm256_set1_ps(-0.0f), _mm256_mul_ps(r, load_lanes<Masked>(k, w + i)));
+      // Only a strictly greater magnitude replaces; a NaN compares false.
+      const __mmask8 more = _mm256_mask_cmp_ps_mask(k, v, best, _CMP_GT_OQ);
+      best = _mm256_mask_mov_ps(best, more, v);
+      where = _mm256_mask_mov_epi32(where, more, at);
     }
   }
-  for (; i < count; ++i)
-    for (int q = 0; q < ncol; ++q) {
-      float& e = c[ptrdiff_t(q) * ldc + i];
-      e = float(e + double(s[q]) * m[i]);
+}
+
+}  // namespace
+
+// One pass over the rows: each vector of multipliers is scaled in float (see
+// column_scale) and widened once for all the later columns, and the search
+// looks at the first later column's elements as they are stored, each lane
+// keeping its largest magnitude and its first position, as in
+// first_largest_product.
+__attribute__((target("avx512f,avx512vl"))) int panel_step(int count, bool scale, float t, float* m,
+                                                           int ncol, const float* s, float* c,
+                                                           int ldc, const float* w, bool search) {
+  __m512d sv[8];
+  for (int q = 0; q < ncol; ++q) sv[q] = _mm512_set1_pd(s[q]);
+  const __m256 tv = _mm256_set1_ps(t);
+  __m256 best = _mm256_set1_ps(-1.0f);
+  __m256i where = _mm256_setzero_si256();
+  __m256i at = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i step = _mm256_set1_epi32(8);
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    step_rows<false>(i, count, scale, tv, m, ncol, sv, c, ldc, w, search, at, best, where);
+    at = _mm256_add_epi32(at, step);
+  }
+  if (i < count)
+    step_rows<true>(i, count, scale, tv, m, ncol, sv, c, ldc, w, search, at, best, where);
+  if (!search) return -1;
+  // A NaN first element is never replaced.
+  if (std::isnan(c[0] * w[0])) return 0;
+  alignas(32) float lane_best[8];
+  alignas(32) int lane_where[8];
+  _mm256_store_ps(lane_best, best);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lane_where), where);
+  float big = lane_best[0];
+  int first_at = lane_where[0];
+  for (int l = 1; l < 8; ++l) {
+    if (lane_best[l] > big || (lane_best[l] == big && lane_where[l] < first_at)) {
+      big = lane_best[l];
+      first_at = lane_where[l];
     }
+  }
+  return first_at;
 }
 
 // In float: the product of two floats is exact in double, so rounding it to

@@ -84,7 +84,8 @@ void magnitudes_plain(int from, int n, const float* a, int lda, float* r);
 // with its VL, DQ and BW parts).
 namespace avx2 {
 void column_axpy(int count, float s, const float* m, float* c);
-void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
+int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
+               int ldc, const float* w, bool search);
 void column_scale(int count, float t, float* c);
 void row_magnitudes(int n, const float* a, int lda, float* r);
 // The first position (0-based) of the largest |x(i) * y(i)| among count >= 1,
@@ -103,7 +104,8 @@ int estimate_row(int count, float wp, double wm, double sp, double sm, const flo
 
 namespace avx512 {
 void column_axpy(int count, float s, const float* m, float* c);
-void columns_axpy(int count, int ncol, const float* s, const float* m, float* c, int ldc);
+int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
+               int ldc, const float* w, bool search);
 void column_scale(int count, float t, float* c);
 int first_largest_product(int count, const float* x, const float* y, float& big);
 void row_magnitudes(int n, const float* a, int lda, float* r);

@@ -150,6 +150,52 @@ TEST_F(VectorPaths, PivotSearchFollowsTheProductKernel) {
   }
 }
 
+TEST_F(VectorPaths, PanelStepsSearchTheNextColumnAsTheyStoreIt) {
+  // The step's one pass against the scaling, the column updates and ISPMAX one
+  // after the other: ties, zeros, a NaN first (never replaced) and later
+  // (ignored), and every count around the vector widths.
+  struct Case {
+    int count, ncol;
+    bool scale;
+    float t;
+  };
+  std::vector<Case> cases;
+  for (int count = 1; count <= 20; ++count)
+    cases.push_back({count, count % 8, count % 3 != 0, -0.7f});
+  for (int count : {31, 33, 100, 399, 400}) cases.push_back({count, 7, true, 1.5f});
+  for (const Case& c : cases) {
+    for (int special = 0; special < 4; ++special) {
+      const int ld = c.count + 3;
+      std::vector<float> cols = linsolve_test::random_vector(ld * 8, 7u + c.count);
+      std::vector<float> m = linsolve_test::random_vector(c.count, 9u + c.count);
+      std::vector<float> w = linsolve_test::random_vector(c.count, 11u + c.count);
+      const std::vector<float> s = linsolve_test::random_vector(8, 13u);
+      // Small integers in the first column and the weights: many equal products.
+      for (int i = 0; i < c.count; ++i) {
+        cols[i] = float(i % 5 - 2);
+        w[i] = float(i % 3 + 1);
+      }
+      if (special == 1) m[0] = kNaN;  // the first product NaN
+      if (special == 2 && c.count > 2) cols[c.count / 2] = kNaN;
+      if (special == 3) std::fill(m.begin(), m.end(), 0.0f);
+      std::vector<float> plain_cols = cols, plain_m = m;
+      linsolve::state().vector_limit = linsolve::kPortable;
+      const int want = linsolve::panel_step(c.count, c.scale, c.t, plain_m.data(), c.ncol, s.data(),
+                                            plain_cols.data(), ld, w.data(), c.ncol > 0);
+      for (int level : levels()) {
+        linsolve::state().vector_limit = level;
+        std::vector<float> got_cols = cols, got_m = m;
+        EXPECT_EQ(linsolve::panel_step(c.count, c.scale, c.t, got_m.data(), c.ncol, s.data(),
+                                       got_cols.data(), ld, w.data(), c.ncol > 0),
+                  want)
+            << "level " << level << ", count " << c.count << ", case " << special;
+        expect_same_bits(got_m, plain_m, "multipliers", c.count);
+        expect_same_bits(got_cols, plain_cols, "columns", c.count);
+      }
+    }
+  }
+}
+
 TEST_F(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
   // The special rows within the first vectors and, at 83, in a block of 64
   // rows and in the rows after it.
