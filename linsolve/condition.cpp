@@ -3,6 +3,7 @@
 // and takes g, the growth of z carried through every scaling; RCOND = g / ||A||1.
 #include "linsolve/condition.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -61,10 +62,20 @@ float normalise(int n, float* z) {
 float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
   auto u = [&](int i, int j) { return at(fac, ldfac, i, j); };
 
-  // Phase 1: transpose(U) w = e, the signs of e chosen as we go.
+  // Phase 1: transpose(U) w = e, the signs of e chosen as we go. Each step
+  // walks a row of U; a vector form walks it in a copy of the next eight rows
+  // laid out one after another, with unit stride.
+  constexpr int kStrip = 512;
+  float strip[8 * kStrip];
+  bool stripped = false;
   float ek = 1.0f;
   SFILL(n, 0.0f, z, 1);
   for (int k = 1; k <= n; ++k) {
+    const int r = (k - 1) % 8;
+    if (r == 0)
+      stripped = n - k <= kStrip &&
+                 linsolve::rows_to_strip(std::min(8, n - k + 1), n - k, &at(fac, ldfac, k, k + 1),
+                                         ldfac, strip, kStrip);
     const float zk = z[k - 1];
     if (zk != 0.0f) ek = zk > 0.0f ? -std::fabs(ek) : std::fabs(ek);
     const float ukk = u(k, k);
@@ -88,9 +99,13 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
     // when w- wins (a tie keeps w+), z(j) += (w- - w+) u(k, j) as well. A vector
     // form decides the comparison from sums formed in another order when their
     // bounds allow, and then makes both updates itself.
-    int minus = k < n ? linsolve::estimate_row(n - k, wp, wm, sp, sm, &at(fac, ldfac, k, k + 1),
-                                               ldfac, &z[k])
-                      : 0;
+    int minus = 0;
+    if (k < n) {
+      minus = stripped
+                  ? linsolve::estimate_row(n - k, wp, wm, sp, sm, &strip[r * kStrip + r], 1, &z[k])
+                  : linsolve::estimate_row(n - k, wp, wm, sp, sm, &at(fac, ldfac, k, k + 1), ldfac,
+                                           &z[k]);
+    }
     if (minus < 0) {
       for (int j = k + 1; j <= n; ++j) {
         sm += std::fabs(z[j - 1] + wm * u(k, j));

@@ -248,6 +248,18 @@ bool upper_solve(int n, const float* a, int lda, float* x, bool unit) {
   return true;
 }
 
+bool rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds) {
+  const int level = vector_level();
+  if (level >= kAvx512) {
+    forms::avx512::rows_to_strip(rows, count, a, lda, strip, lds);
+  } else if (level >= kAvx2) {
+    forms::avx2::rows_to_strip(rows, count, a, lda, strip, lds);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
                  float* z) {
   const int level = vector_level();

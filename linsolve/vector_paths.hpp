@@ -84,6 +84,11 @@ bool abs_sum_by_bound(int count, const float* x, float& result);
 // untouched, when no vector form runs.
 bool upper_solve(int n, const float* a, int lda, float* x, bool unit);
 
+// strip[r * lds + j] = a(r, j), a(r, j) at a[j * lda + r], for r < rows <= 8
+// and j < count: the rows of a block laid out one after another, as bit
+// patterns; false, with nothing done, when no vector form runs.
+bool rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds);
+
 // One step of the first phase of the condition estimate over the count >= 1
 // elements after the step's own: z(j) = float(z(j) + wp * u(j)), u(j) at
 // u[j * ld], and whether sp + |double(z(j))| (the new z) summed from the left is

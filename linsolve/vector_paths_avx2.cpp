@@ -579,6 +579,24 @@ __attribute__((target("avx2,fma"))) void upper_solve(int n, const float* a, int 
 // comparison open the old z is put back, and when w- wins a second pass adds
 // its difference as SAXPY adds it (not at all when zero). Rows longer than the
 // buffers are left to the plain loop.
+// Eight columns at a time: their rows loaded as one vector each (masked to the
+// block's rows), transposed, and stored as eight floats of each row; the last
+// columns one element at a time.
+__attribute__((target("avx2,fma"))) void rows_to_strip(int rows, int count, const float* a, int lda,
+                                                       float* strip, int lds) {
+  const __m256i in_rows =
+      _mm256_cmpgt_epi32(_mm256_set1_epi32(rows), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  int j = 0;
+  for (; j + 8 <= count; j += 8) {
+    __m256 b[8];
+    for (int q = 0; q < 8; ++q) b[q] = _mm256_maskload_ps(a + ptrdiff_t(j + q) * lda, in_rows);
+    transpose(b);
+    for (int r = 0; r < rows; ++r) _mm256_storeu_ps(strip + ptrdiff_t(r) * lds + j, b[r]);
+  }
+  for (; j < count; ++j)
+    for (int r = 0; r < rows; ++r) strip[ptrdiff_t(r) * lds + j] = a[ptrdiff_t(j) * lda + r];
+}
+
 __attribute__((target("avx2,fma"))) int estimate_row(int count, float wp, double wm, double sp,
                                                      double sm, const float* row, int ld,
                                                      float* z) {
@@ -592,7 +610,9 @@ __attribute__((target("avx2,fma"))) int estimate_row(int count, float wp, double
   for (int j = 0, h = 0; j < count; j += 4, h ^= 1) {
     const int left = count - j;
     const __m256d lanes = _mm256_castsi256_pd(double_lanes(left));
-    const __m128 uf = load_strided(row + ptrdiff_t(j) * ld, ld, left);
+    const __m128 uf = ld != 1     ? load_strided(row + ptrdiff_t(j) * ld, ld, left)
+                      : left >= 4 ? _mm_loadu_ps(row + j)
+                                  : _mm_maskload_ps(row + j, float_lanes(left));
     const __m128 zf = left >= 4 ? _mm_loadu_ps(z + j) : _mm_maskload_ps(z + j, float_lanes(left));
     _mm_store_ps(kept + j, uf);
     _mm_store_ps(old + j, zf);

@@ -688,6 +688,25 @@ __attribute__((target("avx512f,avx512vl"))) void upper_solve(int n, const float*
   }
 }
 
+// Eight columns at a time: their rows loaded as one vector each (masked to the
+// block's rows), transposed, and stored as eight floats of each row.
+__attribute__((target("avx512f,avx512vl"))) void rows_to_strip(int rows, int count, const float* a,
+                                                               int lda, float* strip, int lds) {
+  const __mmask8 in_rows = first_lanes(rows);
+  for (int j = 0; j < count; j += 8) {
+    const int cols = std::min(8, count - j);
+    __m256 b[8];
+#pragma GCC unroll 8
+    for (int q = 0; q < 8; ++q)
+      b[q] = q < cols ? _mm256_maskz_loadu_ps(in_rows, a + ptrdiff_t(j + q) * lda)
+                      : _mm256_setzero_ps();
+    transpose(b);
+    const __mmask8 in_cols = first_lanes(cols);
+    for (int r = 0; r < rows; ++r)
+      _mm256_mask_storeu_ps(strip + ptrdiff_t(r) * lds + j, in_cols, b[r]);
+  }
+}
+
 // One pass stores z + w+ u and keeps the old z and u; when the bounds leave the
 // comparison open the old z is put back, and when w- wins a second pass adds
 // its difference as SAXPY adds it (not at all when zero). Rows longer than the
@@ -704,7 +723,8 @@ __attribute__((target("avx512f,avx512vl"))) int estimate_row(int count, float wp
   for (int j = 0; j < count; j += 8) {
     const int left = count - j;
     const __mmask8 k = first_lanes(left);
-    const __m256 uf = load_strided(row + ptrdiff_t(j) * ld, ld, left);
+    const __m256 uf = ld == 1 ? _mm256_maskz_loadu_ps(k, row + j)
+                              : load_strided(row + ptrdiff_t(j) * ld, ld, left);
     const __m256 zf = _mm256_maskz_loadu_ps(k, z + j);
     _mm256_store_ps(kept + j, uf);
     _mm256_store_ps(old + j, zf);

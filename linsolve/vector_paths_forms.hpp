@@ -83,6 +83,7 @@ void magnitudes_plain(int from, int n, const float* a, int lda, float* r);
 // vector_paths_avx2.cpp (AVX2 with FMA) and vector_paths_avx512.cpp (AVX-512
 // with its VL, DQ and BW parts).
 namespace avx2 {
+void rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds);
 void column_axpy(int count, float s, const float* m, float* c);
 int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
                int ldc, const float* w, bool search);
@@ -103,6 +104,7 @@ int estimate_row(int count, float wp, double wm, double sp, double sm, const flo
 }  // namespace avx2
 
 namespace avx512 {
+void rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds);
 void column_axpy(int count, float s, const float* m, float* c);
 int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
                int ldc, const float* w, bool search);
