@@ -446,8 +446,15 @@ __attribute__((target("avx2,fma"), aligned(64))) void panel_sweep(int count, int
   alignas(32) double sd[8 * kColumnBlock];
   for (int q0 = 0; q0 < ncol; q0 += kColumnBlock) {
     const int nq = std::min(kColumnBlock, ncol - q0);
-    for (int q = 0; q < nq; ++q)
-      for (int p = 0; p < width; ++p) sd[8 * q + p] = s[8 * (q0 + q) + p];
+    if (width == 8) {
+      for (int q = 0; q < nq; ++q) {
+        _mm256_store_pd(sd + 8 * q, widen(_mm_loadu_ps(s + 8 * (q0 + q))));
+        _mm256_store_pd(sd + 8 * q + 4, widen(_mm_loadu_ps(s + 8 * (q0 + q) + 4)));
+      }
+    } else {
+      for (int q = 0; q < nq; ++q)
+        for (int p = 0; p < width; ++p) sd[8 * q + p] = s[8 * (q0 + q) + p];
+    }
     for (int r0 = 0; r0 < count; r0 += kChunk) {
       const int rows = std::min(kChunk, count - r0);
       for (int p = 0; p < width; ++p)

@@ -181,12 +181,19 @@ template <int W>
 __attribute__((target("avx512f,avx512vl"))) void sweep_block(int rows, int width, const double* md,
                                                              int nq, const double* sd, float* c,
                                                              int ldc) {
+  // A column left over after the tiles of six joins the last of them, which
+  // then has seven (one column alone would make a chain of eight dependent
+  // steps per tile).
+  const int tiles =
+      nq % kTileColumns == 1 && nq > kTileColumns ? nq / kTileColumns - 1 : nq / kTileColumns;
   int q = 0;
-  for (; q + kTileColumns <= nq; q += kTileColumns)
+  for (; q < tiles * kTileColumns; q += kTileColumns)
     sweep_tile<kTileColumns, W>(rows, width, md, sd + 8 * q, c + ptrdiff_t(q) * ldc, ldc);
   sd += 8 * q;
   c += ptrdiff_t(q) * ldc;
   switch (nq - q) {
+    case 7:
+      return sweep_tile<7, W>(rows, width, md, sd, c, ldc);
     case 5:
       return sweep_tile<5, W>(rows, width, md, sd, c, ldc);
     case 4:
@@ -326,8 +333,13 @@ __attribute__((target("avx512f,avx512vl"), aligned(64))) void panel_sweep(int co
   alignas(64) double sd[8 * kColumnBlock];
   for (int q0 = 0; q0 < ncol; q0 += kColumnBlock) {
     const int nq = std::min(kColumnBlock, ncol - q0);
-    for (int q = 0; q < nq; ++q)
-      for (int p = 0; p < width; ++p) sd[8 * q + p] = s[8 * (q0 + q) + p];
+    if (width == 8) {
+      for (int q = 0; q < nq; ++q)
+        _mm512_store_pd(sd + 8 * q, widen(_mm256_loadu_ps(s + 8 * (q0 + q))));
+    } else {
+      for (int q = 0; q < nq; ++q)
+        for (int p = 0; p < width; ++p) sd[8 * q + p] = s[8 * (q0 + q) + p];
+    }
     for (int r0 = 0; r0 < count; r0 += kChunk) {
       const int rows = std::min(kChunk, count - r0);
       for (int p = 0; p < width; ++p)
