@@ -2,9 +2,6 @@
 
 namespace linsolve {
 
-State& state() {
-  static State s;
-  return s;
-}
+constinit State the_state;
 
 }  // namespace linsolve

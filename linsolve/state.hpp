@@ -18,6 +18,9 @@ struct State {
                                        // (0 plain, 1 AVX2, 2 AVX-512; see vector_paths.hpp)
 };
 
-State& state();
+// The one State of the process. Its members have constant initializers, so it
+// is set up before any code runs and needs no guard on each use.
+extern State the_state;
+inline State& state() { return the_state; }
 
 }  // namespace linsolve

@@ -109,12 +109,9 @@ void magnitudes_plain(int from, int n, const float* a, int lda, float* r) {
 
 }  // namespace forms
 
-int vector_level() {
-  // Asked before every kernel call: the state is found once.
-  static const int detected = detect();
-  static const State& limits = state();
-  return std::min(detected, limits.vector_limit);
-}
+namespace detail {
+int offered_level = detect();
+}  // namespace detail
 
 bool vector_axpy(int count, float s, const float* x, float* y) {
   const int level = vector_level();

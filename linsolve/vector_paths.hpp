@@ -11,6 +11,8 @@
 // Counts are element counts, pointers address the first element (0-based);
 // matrices are column-major with the leading dimension given.
 
+#include "linsolve/state.hpp"
+
 namespace linsolve {
 
 // The instruction sets the vector forms may use, as linsolve::State::vector_limit
@@ -19,8 +21,18 @@ constexpr int kPortable = 0;
 constexpr int kAvx2 = 1;
 constexpr int kAvx512 = 2;
 
+namespace detail {
+// The best form the processor offers, found once at start-up (kPortable
+// before then).
+extern int offered_level;
+}  // namespace detail
+
 // The form in use: the best the processor offers, capped by State::vector_limit.
-int vector_level();
+// Asked before every kernel call, so it is a load and a comparison.
+inline int vector_level() {
+  const int limit = state().vector_limit;
+  return detail::offered_level < limit ? detail::offered_level : limit;
+}
 
 // c(i) = float(c(i) + double(s) * m(i)) for i < count.
 void column_axpy(int count, float s, const float* m, float* c);
