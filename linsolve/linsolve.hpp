@@ -27,9 +27,11 @@
 // Internal, not declared here: state.hpp (what the solver keeps between calls,
 // and the test hooks), checks.hpp (the argument-check helper and the
 // singularity threshold), matrix_access.hpp (the column-major accessor),
-// vector_paths.hpp (the vector forms of the hottest loops) and
-// factor_unblocked.hpp (the elimination one step at a time, which the paneled
-// one is tested against).
+// vector_paths.hpp (the hottest loops: the choice of vector form and the plain
+// forms, in vector_paths.cpp; the forms for each instruction set in
+// vector_paths_avx2.cpp and vector_paths_avx512.cpp, declared in
+// vector_paths_forms.hpp) and factor_unblocked.hpp (the elimination one step
+// at a time, which the paneled one is tested against).
 #include "linsolve/condition.hpp"
 #include "linsolve/driver.hpp"
 #include "linsolve/factor.hpp"
