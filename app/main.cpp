@@ -4,8 +4,6 @@
 #include <cfenv>
 #include <cmath>
 #include <csignal>
-#include <cstring>
-#include <memory>
 
 #include "app/bounded_array.hpp"
 #include "app/division_loops.hpp"
@@ -13,14 +11,13 @@
 #include "app/memory_tuning.hpp"
 #include "app/profile.hpp"
 #include "app/real_loop.hpp"
+#include "app/solve_copies.hpp"
 #include "io/call_trace.hpp"
 #include "io/list_input.hpp"
 #include "io/real_to_int.hpp"
 #include "io/results_file.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
-#include "linsolve/linsolve.hpp"
-#include "linsolve/matrix_access.hpp"
 
 namespace {
 
@@ -42,41 +39,6 @@ struct Flow {
   float j = 0.0f;
 };
 Flow flow;
-
-// Solves AMAT X = RHS on working copies of the leading NPTS block: the solver
-// sees a contiguous matrix with leading dimension NPTS, and whatever it leaves
-// in the copies is written back. The solution goes straight into X.
-void solve_on_copies(RealArray& RHS, RealArray& X) {
-  using linsolve::at;
-  const int n = flow.NPTS > 0 ? flow.NPTS : 0;
-  // Every element is written before the call, so the copies start uninitialised.
-  auto a = std::make_unique_for_overwrite<float[]>(std::size_t(n) * std::size_t(n));
-  auto b = std::make_unique_for_overwrite<float[]>(std::size_t(n));
-  // Within the bounds, a column's leading n elements are contiguous and move as
-  // one block, bit for bit; beyond them the elements go one at a time, and the
-  // bounds check stops the run at the first one outside.
-  const bool in_bounds = n <= kExtent;
-  const std::size_t column = std::size_t(n) * sizeof(float);
-  for (int col = 1; col <= n; ++col) {
-    if (in_bounds) {
-      std::memcpy(&at(a.get(), n, 1, col), &flow.AMAT(1, col), column);
-      continue;
-    }
-    for (int row = 1; row <= n; ++row) at(a.get(), n, row, col) = flow.AMAT(row, col);
-  }
-  for (int row = 1; row <= n; ++row) b[std::size_t(row - 1)] = RHS(row);
-
-  LSARG(flow.NPTS, a.get(), flow.NPTS, b.get(), 1, X.data());
-
-  for (int col = 1; col <= n; ++col) {
-    if (in_bounds) {
-      std::memcpy(&flow.AMAT(1, col), &at(a.get(), n, 1, col), column);
-      continue;
-    }
-    for (int row = 1; row <= n; ++row) flow.AMAT(row, col) = at(a.get(), n, row, col);
-  }
-  for (int row = 1; row <= n; ++row) RHS(row) = b[std::size_t(row - 1)];
-}
 
 // The induced velocity and the pressure coefficient at each panel end, one
 // record per point.
@@ -143,8 +105,8 @@ void run() {
 
   PROFIL(f.NVORT, f.RHS2, f.YPROF, f.ALPHA, f.VINF);
   MATRICA(f.XV, f.NVORT, f.AMAT, f.RHS1, f.ALPHA, f.VINF);
-  solve_on_copies(f.RHS1, f.GAM1);
-  solve_on_copies(f.RHS2, f.GAM2);
+  solve_on_copies(f.NPTS, f.AMAT, f.RHS1, f.GAM1);
+  solve_on_copies(f.NPTS, f.AMAT, f.RHS2, f.GAM2);
   pressure_step();
 
   io::results_close();

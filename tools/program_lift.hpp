@@ -1,15 +1,14 @@
 #pragma once
 // The lift coefficient of the program's own system: the profile, the influence
-// matrix and both solves made as the program makes them, then
+// matrix and both solves made by the program's own routines, then
 // Cl = 2 * sum(GAM2) / (VINF * chord) with the chord 1.
-#include <cstddef>
 #include <memory>
 
 #include "app/bounded_array.hpp"
 #include "app/influence.hpp"
 #include "app/profile.hpp"
+#include "app/solve_copies.hpp"
 #include "io/real_to_int.hpp"
-#include "linsolve/driver.hpp"
 
 namespace lift {
 
@@ -17,23 +16,6 @@ struct Flow {
   RealMatrix AMAT;
   RealArray RHS1, GAM1, YPROF, RHS2, GAM2, XV;
 };
-
-// LSARG on working copies of the leading n block with leading dimension n; what
-// the solver leaves in the copies is written back.
-inline void solve_on_copies(int n, RealMatrix& amat, RealArray& rhs, RealArray& x) {
-  const std::size_t order = std::size_t(n > 0 ? n : 0);
-  auto a = std::make_unique<float[]>(order * order);
-  auto b = std::make_unique<float[]>(order);
-  for (int col = 1; col <= n; ++col)
-    for (int row = 1; row <= n; ++row)
-      a[std::size_t(col - 1) * order + std::size_t(row - 1)] = amat(row, col);
-  for (int row = 1; row <= n; ++row) b[std::size_t(row - 1)] = rhs(row);
-  LSARG(n, a.get(), n, b.get(), 1, x.data());
-  for (int col = 1; col <= n; ++col)
-    for (int row = 1; row <= n; ++row)
-      amat(row, col) = a[std::size_t(col - 1) * order + std::size_t(row - 1)];
-  for (int row = 1; row <= n; ++row) rhs(row) = b[std::size_t(row - 1)];
-}
 
 // Each call starts from fresh, zero arrays, as a run does: PROFIL leaves the
 // entries past its trip count as they were, and an ordinate past x = 1 keeps
