@@ -137,13 +137,6 @@ bool vector_scale(int count, float s, float* x) {
   return true;
 }
 
-void column_axpy(int count, float s, const float* m, float* c) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::column_axpy(count, s, m, c);
-  if (level >= kAvx2) return forms::avx2::column_axpy(count, s, m, c);
-  axpy_plain(count, s, m, c);
-}
-
 int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
                int ldc, const float* w, bool search) {
   const int level = vector_level();
@@ -157,13 +150,6 @@ int panel_step(int count, bool scale, float t, float* m, int ncol, const float* 
   int imax = 1;
   ISPMAX(count, c, w, imax);
   return imax - 1;
-}
-
-void column_scale(int count, float t, float* c) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::column_scale(count, t, c);
-  if (level >= kAvx2) return forms::avx2::column_scale(count, t, c);
-  scale_plain(count, t, c);
 }
 
 void row_magnitudes(int n, const float* a, int lda, float* r) {

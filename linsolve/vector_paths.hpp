@@ -34,9 +34,6 @@ inline int vector_level() {
   return detail::offered_level < limit ? detail::offered_level : limit;
 }
 
-// c(i) = float(c(i) + double(s) * m(i)) for i < count.
-void column_axpy(int count, float s, const float* m, float* c);
-
 // One step of a panel on the rows below its pivot, in one pass: the
 // multipliers m(i) = float(double(t) * m(i)) when scale (left as they are
 // otherwise), then c(i, q) = float(c(i, q) + double(s(q)) * m(i)) for q < ncol,
@@ -47,11 +44,10 @@ void column_axpy(int count, float s, const float* m, float* c);
 int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
                int ldc, const float* w, bool search);
 
-// c(i) = float(double(t) * c(i)) for i < count.
-void column_scale(int count, float t, float* c);
-
-// The vector forms of column_axpy and column_scale for the kernels, whose own
-// loops are the plain forms: false, with nothing done, when none runs.
+// The vector forms of SAXPY and SSCAL with unit increments, for the kernels,
+// whose own loops are the plain forms: y(i) = float(y(i) + double(s) * x(i)) and
+// x(i) = float(double(s) * x(i)) for i < count; false, with nothing done, when
+// no vector form runs.
 bool vector_axpy(int count, float s, const float* x, float* y);
 bool vector_scale(int count, float s, float* x);
 

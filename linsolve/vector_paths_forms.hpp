@@ -79,7 +79,8 @@ void residual_rows_plain(int from, int n, const float* a, int lda, const float* 
 // Rows from..n-1 of the row magnitudes.
 void magnitudes_plain(int from, int n, const float* a, int lda, float* r);
 
-// The forms of each instruction set, under the names of vector_paths.hpp:
+// The forms of each instruction set, under the names of vector_paths.hpp
+// (column_axpy and column_scale are the forms of vector_axpy and vector_scale):
 // vector_paths_avx2.cpp (AVX2 with FMA) and vector_paths_avx512.cpp (AVX-512
 // with its VL, DQ and BW parts).
 namespace avx2 {

@@ -256,8 +256,8 @@ TEST_F(VectorPaths, ColumnLoopsRoundEachElementOnce) {
     for (int level : levels()) {
       linsolve::state().vector_limit = level;
       std::vector<float> c = c0, d = c0;
-      linsolve::column_axpy(37, 0.3f, m.data(), c.data());
-      for (int count : {37, 16, 5}) linsolve::column_scale(count, t, d.data());
+      SAXPY(37, 0.3f, m.data(), 1, c.data(), 1);
+      for (int count : {37, 16, 5}) SSCAL(count, t, d.data(), 1);
       for (int i = 0; i < 37; ++i) {
         EXPECT_TRUE(same(c[i], float(c0[i] + double(0.3f) * m[i]))) << level;
         float want = c0[i];
