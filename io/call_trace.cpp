@@ -14,7 +14,7 @@ CallTrace& trace() {
 
 }  // namespace
 
-CallScope::CallScope(std::string_view routine, std::source_location where) {
+CallScope::CallScope(std::string_view routine, SourceLine where) {
   trace().calls.push_back(ActiveCall{std::string(routine), where});
 }
 

@@ -77,8 +77,8 @@ void put(const std::string& line) {
   const std::vector<ActiveCall>& calls = active_calls();
   for (auto c = calls.rbegin(); c != calls.rend(); ++c)
     put(left(program_invocation_short_name, 17) + "  " + "00000000" + "  " + left(c->routine, 17) +
-        "  " + right(std::to_string(c->where.line()), 10) + "  " +
-        std::string(base_name(c->where.file_name())));
+        "  " + right(std::to_string(c->where.line), 10) + "  " +
+        std::string(base_name(c->where.file)));
   std::fflush(stderr);
   stop_run(number);
 }
