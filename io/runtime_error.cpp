@@ -1,12 +1,11 @@
 #include "io/runtime_error.hpp"
 
-#include <errno.h>  // program_invocation_short_name
-
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "io/call_trace.hpp"
+#include "io/program_name.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 
@@ -76,9 +75,8 @@ void put(const std::string& line) {
       left("Source", 19));
   const std::vector<ActiveCall>& calls = active_calls();
   for (auto c = calls.rbegin(); c != calls.rend(); ++c)
-    put(left(program_invocation_short_name, 17) + "  " + "00000000" + "  " + left(c->routine, 17) +
-        "  " + right(std::to_string(c->where.line), 10) + "  " +
-        std::string(base_name(c->where.file)));
+    put(left(program_name(), 17) + "  " + "00000000" + "  " + left(c->routine, 17) + "  " +
+        right(std::to_string(c->where.line), 10) + "  " + std::string(base_name(c->where.file)));
   std::fflush(stderr);
   stop_run(number);
 }

@@ -1,9 +1,9 @@
 #include "io/runtime_error.hpp"
 
-#include <errno.h>
 #include <gtest/gtest.h>
 
 #include "io/call_trace.hpp"
+#include "io/program_name.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "tests/support/stderr_capture.hpp"
@@ -16,7 +16,7 @@ std::string padded(std::string s, std::size_t width) {
 }
 
 // The image column as the traceback writes it.
-std::string image() { return padded(std::string(program_invocation_short_name).substr(0, 17), 17); }
+std::string image() { return padded(std::string(io::program_name()).substr(0, 17), 17); }
 
 std::string row(const char* routine, int line) {
   std::string l = std::to_string(line);
