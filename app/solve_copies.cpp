@@ -10,9 +10,10 @@
 void solve_on_copies(int n, RealMatrix& AMAT, RealArray& RHS, RealArray& X) {
   using linsolve::at;
   const int order = n > 0 ? n : 0;
-  // Every element is written before the call, so the copies start uninitialised.
-  auto a = std::make_unique_for_overwrite<float[]>(std::size_t(order) * std::size_t(order));
-  auto b = std::make_unique_for_overwrite<float[]>(std::size_t(order));
+  // Every element is written before the call, so the copies start uninitialised
+  // (new without an initialiser; libc++ 14 has no make_unique_for_overwrite).
+  const std::unique_ptr<float[]> a(new float[std::size_t(order) * std::size_t(order)]);
+  const std::unique_ptr<float[]> b(new float[std::size_t(order)]);
   // Within the bounds, a column's leading elements are contiguous and move as
   // one block, bit for bit; beyond them the elements go one at a time, and the
   // bounds check stops the run at the first one outside.

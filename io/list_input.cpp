@@ -1,11 +1,10 @@
 #include "io/list_input.hpp"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "io/nearest_float.hpp"
 #include "io/runtime_error.hpp"
 #include "io/units.hpp"
 
@@ -92,21 +91,9 @@ bool convert_real(std::string_view s, float& out) {
   // Written without a decimal point, so that no locale can change the reading.
   const long long scale = exponent - fraction_digits;
   const std::string text = (negative ? "-" : "") + digits + "e" + std::to_string(scale);
-  float value = 0.0f;
-  const auto res =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific);
-  if (res.ec == std::errc() && res.ptr == text.data() + text.size()) {
-    out = value;
-    return true;
-  }
-  if (res.ec != std::errc::result_out_of_range) return false;
-  // Out of range either way: a magnitude of 1 or more overflowed; anything
-  // smaller underflowed and reads as its correctly rounded value.
-  const long long order = static_cast<long long>(digits.size()) - 1 + scale;
-  if (order >= 0) return false;
-  value = std::strtof(text.c_str(), nullptr);
-  if (!std::isfinite(value)) return false;
-  out = value;
+  const std::optional<float> value = nearest_float(text);
+  if (!value) return false;
+  out = *value;
   return true;
 }
 
