@@ -1,4 +1,4 @@
-// The two-lane forms of the division loops store the bits of the plain forms.
+// The vector forms of the division loops store the bits of the plain forms.
 #include "app/division_loops.hpp"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ std::vector<float> shifted(const std::vector<float>& v) {
 
 std::vector<float> unshifted(const std::vector<float>& s) { return {s.begin() + 1, s.end()}; }
 
-TEST(DivisionLoops, TwoLaneFormsStoreThePlainFormsBits) {
+TEST(DivisionLoops, VectorFormsStoreThePlainFormsBits) {
   std::mt19937 rng(7);
   for (int n : {0, 1, 2, 3, 10, 93, 200, 201}) {
     SCOPED_TRACE(n);
