@@ -86,5 +86,5 @@ void UMACH(int index, int& unit) {
   if (index > 0)
     unit = state.units[index - 1];
   else
-    state.units[magnitude - 1] = unit;
+    state.units[static_cast<std::size_t>(magnitude - 1)] = unit;
 }
