@@ -1,6 +1,7 @@
 #pragma once
 // The peak rate of double-precision fused multiply-adds on one core, measured
-// by a loop of independent chains in each vector form the processor offers.
+// by a loop of independent chains in each x86 vector form the processor offers
+// (peak_rate_x86.cpp); other processors report none (peak_rate.cpp).
 #include <vector>
 
 namespace bench {
