@@ -63,8 +63,8 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
   auto u = [&](int i, int j) { return at(fac, ldfac, i, j); };
 
   // Phase 1: transpose(U) w = e, the signs of e chosen as we go. Each step
-  // walks a row of U; a vector form walks it in a copy of the next eight rows
-  // laid out one after another, with unit stride.
+  // walks a row of U, in a copy of the next eight rows laid out one after
+  // another with unit stride while they fit.
   constexpr int kStrip = 512;
   float strip[8 * kStrip];
   bool stripped = false;
@@ -72,10 +72,12 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
   SFILL(n, 0.0f, z, 1);
   for (int k = 1; k <= n; ++k) {
     const int r = (k - 1) % 8;
-    if (r == 0)
-      stripped = n - k <= kStrip &&
-                 linsolve::rows_to_strip(std::min(8, n - k + 1), n - k, &at(fac, ldfac, k, k + 1),
-                                         ldfac, strip, kStrip);
+    if (r == 0) {
+      stripped = n - k <= kStrip;
+      if (stripped)
+        linsolve::rows_to_strip(std::min(8, n - k + 1), n - k, &at(fac, ldfac, k, k + 1), ldfac,
+                                strip, kStrip);
+    }
     const float zk = z[k - 1];
     if (zk != 0.0f) ek = zk > 0.0f ? -std::fabs(ek) : std::fabs(ek);
     const float ukk = u(k, k);
@@ -86,8 +88,8 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
     }
     float wp = float(double(ek) - z[k - 1]);
     double wm = -double(ek) - z[k - 1];
-    double sp = std::fabs(double(wp));
-    double sm = std::fabs(wm);
+    const double sp = std::fabs(double(wp));
+    const double sm = std::fabs(wm);
     if (ukk != 0.0f) {
       wp = float(double(wp) / ukk);
       wm = wm / ukk;
@@ -96,25 +98,13 @@ float estimate(int n, const float* fac, int ldfac, const int* pivot, float* z) {
       wm = 1.0;
     }
     // z(j) += w+ u(k, j) over the rest of the row, and the sums of both choices;
-    // when w- wins (a tie keeps w+), z(j) += (w- - w+) u(k, j) as well. A vector
-    // form decides the comparison from sums formed in another order when their
-    // bounds allow, and then makes both updates itself.
-    int minus = 0;
-    if (k < n) {
-      minus = stripped
-                  ? linsolve::estimate_row(n - k, wp, wm, sp, sm, &strip[r * kStrip + r], 1, &z[k])
-                  : linsolve::estimate_row(n - k, wp, wm, sp, sm, &at(fac, ldfac, k, k + 1), ldfac,
-                                           &z[k]);
-    }
-    if (minus < 0) {
-      for (int j = k + 1; j <= n; ++j) {
-        sm += std::fabs(z[j - 1] + wm * u(k, j));
-        z[j - 1] = float(z[j - 1] + double(wp) * u(k, j));
-        sp += std::fabs(double(z[j - 1]));
-      }
-      minus = sp < sm;
-      if (minus) SAXPY(n - k, float(wm - wp), &at(fac, ldfac, k, k + 1), ldfac, &z[k], 1);
-    }
+    // when w- wins (a tie keeps w+), z(j) += (w- - w+) u(k, j) as well.
+    bool minus = false;
+    if (k < n)
+      minus = stripped ? linsolve::estimate_row(n - k, wp, wm, sp, sm, &strip[r * kStrip + r], 1,
+                                                &z[k]) != 0
+                       : linsolve::estimate_row(n - k, wp, wm, sp, sm, &at(fac, ldfac, k, k + 1),
+                                                ldfac, &z[k]) != 0;
     if (minus) wp = float(wm);
     z[k - 1] = wp;
   }

@@ -1,5 +1,6 @@
-// The vector kernels. Unit-stride loops handle the first n mod m elements one at
-// a time and the rest in groups of m; sums still run in ascending order.
+// The vector kernels. The unit-stride loops of SSCAL, SAXPY, SDOT and SASUM are
+// the hot loops of vector_paths.hpp; the others handle the first n mod m
+// elements one at a time and the rest in groups of m.
 //
 // Increments: the single-vector kernels (SFILL, SSCAL, SASUM, ISAMAX) take
 // increments of 1 or more; any other increment leaves them doing nothing (ISAMAX
@@ -26,10 +27,6 @@ ptrdiff_t start(int n, int inc) { return inc < 0 ? static_cast<ptrdiff_t>(1 - n)
 
 void copy_bits(const float* from, float* to) { std::memcpy(to, from, sizeof(float)); }
 
-// The shortest sums that a vector form decides by its bound; shorter ones run
-// in order at once.
-constexpr int kByBound = 8;
-
 }  // namespace
 
 void SFILL(int n, float sa, float* sx, int incx) {
@@ -54,21 +51,8 @@ void SFILL(int n, float sa, float* sx, int incx) {
 
 void SSCAL(int n, float sa, float* sx, int incx) {
   if (n <= 0 || incx < 1) return;
+  if (incx == 1) return linsolve::unit_scale(n, sa, sx);
   const double a = sa;
-  if (incx == 1) {
-    // The vector forms store the same values (vector_paths.hpp).
-    if (linsolve::vector_scale(n, sa, sx)) return;
-    const int m = n % 5;
-    for (int i = 0; i < m; ++i) sx[i] = float(a * sx[i]);
-    for (int i = m; i < n; i += 5) {
-      sx[i] = float(a * sx[i]);
-      sx[i + 1] = float(a * sx[i + 1]);
-      sx[i + 2] = float(a * sx[i + 2]);
-      sx[i + 3] = float(a * sx[i + 3]);
-      sx[i + 4] = float(a * sx[i + 4]);
-    }
-    return;
-  }
   for (ptrdiff_t i = 0, ix = 0; i < n; ++i, ix += incx) sx[ix] = float(a * sx[ix]);
 }
 
@@ -105,19 +89,8 @@ void SCOPY(int n, const float* sx, int incx, float* sy, int incy) {
 void SAXPY(int n, float sa, const float* sx, int incx, float* sy, int incy) {
   if (n <= 0) return;
   if (sa == 0.0f) return;
+  if (incx == 1 && incy == 1) return linsolve::unit_axpy(n, sa, sx, sy);
   const double a = sa;
-  if (incx == 1 && incy == 1) {
-    if (linsolve::vector_axpy(n, sa, sx, sy)) return;
-    const int m = n % 4;
-    for (int i = 0; i < m; ++i) sy[i] = float(a * sx[i] + sy[i]);
-    for (int i = m; i < n; i += 4) {
-      sy[i] = float(a * sx[i] + sy[i]);
-      sy[i + 1] = float(a * sx[i + 1] + sy[i + 1]);
-      sy[i + 2] = float(a * sx[i + 2] + sy[i + 2]);
-      sy[i + 3] = float(a * sx[i + 3] + sy[i + 3]);
-    }
-    return;
-  }
   ptrdiff_t ix = start(n, incx);
   ptrdiff_t iy = start(n, incy);
   for (int i = 0; i < n; ++i, ix += incx, iy += incy) sy[iy] = float(a * sx[ix] + sy[iy]);
@@ -137,23 +110,8 @@ double dot_strided(int n, double sum, const float* sx, int incx, const float* sy
 
 float SDOT(int n, const float* sx, int incx, const float* sy, int incy) {
   if (n <= 0) return 0.0f;
-  double sum = 0.0;
-  if (incx == 1 && incy == 1) {
-    // A sum in another order gives the same float whenever its bound decides it.
-    float decided = 0.0f;
-    if (n >= kByBound && linsolve::dot_by_bound(n, sx, sy, decided)) return decided;
-    const int m = n % 5;
-    for (int i = 0; i < m; ++i) sum += double(sx[i]) * sy[i];
-    for (int i = m; i < n; i += 5) {
-      sum += double(sx[i]) * sy[i];
-      sum += double(sx[i + 1]) * sy[i + 1];
-      sum += double(sx[i + 2]) * sy[i + 2];
-      sum += double(sx[i + 3]) * sy[i + 3];
-      sum += double(sx[i + 4]) * sy[i + 4];
-    }
-    return float(sum);
-  }
-  return float(dot_strided(n, sum, sx, incx, sy, incy));
+  if (incx == 1 && incy == 1) return linsolve::unit_dot(n, sx, sy);
+  return float(dot_strided(n, 0.0, sx, incx, sy, incy));
 }
 
 float SDSDOT(int n, float sb, const float* sx, int incx, const float* sy, int incy) {
@@ -168,22 +126,8 @@ float SDSDOT(int n, float sb, const float* sx, int incx, const float* sy, int in
 
 float SASUM(int n, const float* sx, int incx) {
   if (n <= 0 || incx < 1) return 0.0f;
+  if (incx == 1) return linsolve::unit_abs_sum(n, sx);
   double sum = 0.0;
-  if (incx == 1) {
-    float decided = 0.0f;
-    if (n >= kByBound && linsolve::abs_sum_by_bound(n, sx, decided)) return decided;
-    const int m = n % 6;
-    for (int i = 0; i < m; ++i) sum += std::fabs(double(sx[i]));
-    for (int i = m; i < n; i += 6) {
-      sum += std::fabs(double(sx[i]));
-      sum += std::fabs(double(sx[i + 1]));
-      sum += std::fabs(double(sx[i + 2]));
-      sum += std::fabs(double(sx[i + 3]));
-      sum += std::fabs(double(sx[i + 4]));
-      sum += std::fabs(double(sx[i + 5]));
-    }
-    return float(sum);
-  }
   for (ptrdiff_t i = 0, ix = 0; i < n; ++i, ix += incx) sum += std::fabs(double(sx[ix]));
   return float(sum);
 }

@@ -27,11 +27,22 @@
 // Internal, not declared here: state.hpp (what the solver keeps between calls,
 // and the test hooks), checks.hpp (the argument-check helper and the
 // singularity threshold), matrix_access.hpp (the column-major accessor),
-// vector_paths.hpp (the hottest loops: the choice of vector form and the plain
-// forms, in vector_paths.cpp; the forms for each instruction set in
-// vector_paths_avx2.cpp and vector_paths_avx512.cpp, declared in
-// vector_paths_forms.hpp) and factor_unblocked.hpp (the elimination one step
-// at a time, which the paneled one is tested against).
+// factor_unblocked.hpp (the elimination one step at a time, which the paneled
+// one is tested against), and the hottest loops:
+//
+//   vector_paths.hpp        the loops, each entry doing the whole work
+//   vector_paths.cpp        their plain forms, and the choice of form
+//   vector_forms.hpp        the forms a build holds and the processor offers
+//   vector_loops.inc        the loops written once over the vector width
+//   vector_ops.inc          the width-generic operations they are written in
+//   packet_<form>.inc       what each instruction set does better (SSE2, AVX2,
+//                           AVX-512, NEON), and its tile shapes
+//   vector_form.cpp.in      one form: the three above built for its instruction
+//                           set (CMake makes vector_form_<form>.cpp from it)
+//   vector_bounds.hpp       why a sum in another order may stand for the
+//                           ascending one
+//   cpu_features_<arch>.cpp what the processor offers
+
 #include "linsolve/condition.hpp"
 #include "linsolve/driver.hpp"
 #include "linsolve/factor.hpp"

@@ -1,5 +1,6 @@
 #pragma once
 // Everything the solver keeps from one call to the next, in one place.
+#include "linsolve/vector_forms.hpp"
 
 namespace linsolve {
 
@@ -14,8 +15,7 @@ struct State {
   float products[kProductBlock] = {};  // ISPMAX: |x(i) * y(i)| of the current block
   float rcond = 0.0f;                  // L2ARG: the last reciprocal condition estimate
   unsigned failing_requests = 0;       // test hook: work requests of LSARG made to fail
-  int vector_limit = 2;                // test hook: the best vector form the hot loops may use
-                                       // (0 plain, 1 AVX2, 2 AVX-512; see vector_paths.hpp)
+  Form form = Form::best;              // test hook: the form of the hot loops (an offered one)
 };
 
 // The one State of the process. Its members have constant initializers, so it

@@ -74,10 +74,9 @@ void STRSV(char uplo, char trans, char diag, int n, const float* a, int lda, flo
     element(j) = divide ? float(v / at(a, lda, j, j)) : float(v);
   };
 
-  if (upper_triangle && plain) {
-    // A vector form solves by columns, each row's float the one its dot product
-    // along the row gives.
-    if (incx == 1 && linsolve::upper_solve(n, a, lda, x, unit)) return;
+  if (upper_triangle && plain && incx == 1) {
+    linsolve::upper_solve(n, a, lda, x, unit);
+  } else if (upper_triangle && plain) {
     for (int j = n; j >= 1; --j)
       finish(j, j < n ? SDOT(n - j, &at(a, lda, j, j + 1), lda, part(j + 1, n), incx) : 0.0f);
   } else if (upper_triangle) {

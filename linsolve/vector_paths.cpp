@@ -1,64 +1,93 @@
-// The hot loops of the factorization and the refinement: the choice of form,
-// made once at run time by what the processor offers, and the plain forms,
-// which run on any processor and define the values every form stores. The
-// vector forms are in vector_paths_avx2.cpp and vector_paths_avx512.cpp.
+// The hot loops' plain forms, which run on any processor and define the values
+// every form stores, and the choice of form, made once at start-up by what the
+// processor offers and asked again (a load and a comparison) at every call.
 #include "linsolve/vector_paths.hpp"
 
-// The C library's header of processor features is C: GCC reads it as C++ too.
-#if __has_include(<sys/platform/x86.h>) && !defined(__clang__)
-#define VORTEX_LIBC_CPU_FEATURES 1
-#include <sys/platform/x86.h>
-#endif
-
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 
-#include "linsolve/kernels.hpp"
 #include "linsolve/state.hpp"
-#include "linsolve/vector_paths_forms.hpp"
+#include "linsolve/vector_table.hpp"
 
 namespace linsolve {
+namespace forms {
+namespace plain {
 namespace {
 
 using std::ptrdiff_t;
 
-#if defined(VORTEX_LIBC_CPU_FEATURES)
-// The C library has asked the processor already, at start-up: its answers cost
-// nothing, while asking again would cost a trip out of a virtual machine for
-// every question.
-bool offers_avx512() {
-  return CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512VL) &&
-         CPU_FEATURE_ACTIVE(AVX512DQ) && CPU_FEATURE_ACTIVE(AVX512BW);
-}
-bool offers_avx2() { return CPU_FEATURE_ACTIVE(AVX2) && CPU_FEATURE_ACTIVE(FMA); }
-#else
-bool offers_avx512() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
-}
-bool offers_avx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-#endif
-
-int detect() {
-  if (offers_avx512()) return kAvx512;
-  if (offers_avx2()) return kAvx2;
-  return kPortable;
+// Unit-stride loops take the first count mod m elements one at a time and the
+// rest in groups of m; sums still run in ascending order.
+void unit_axpy(int count, float s, const float* x, float* y) {
+  const double a = s;
+  const int m = count % 4;
+  for (int i = 0; i < m; ++i) y[i] = float(a * x[i] + y[i]);
+  for (int i = m; i < count; i += 4) {
+    y[i] = float(a * x[i] + y[i]);
+    y[i + 1] = float(a * x[i + 1] + y[i + 1]);
+    y[i + 2] = float(a * x[i + 2] + y[i + 2]);
+    y[i + 3] = float(a * x[i + 3] + y[i + 3]);
+  }
 }
 
-void axpy_plain(int count, float s, const float* m, float* c) {
-  for (int i = 0; i < count; ++i) c[i] = float(c[i] + double(s) * m[i]);
+void unit_scale(int count, float s, float* x) {
+  const double a = s;
+  const int m = count % 5;
+  for (int i = 0; i < m; ++i) x[i] = float(a * x[i]);
+  for (int i = m; i < count; i += 5) {
+    x[i] = float(a * x[i]);
+    x[i + 1] = float(a * x[i + 1]);
+    x[i + 2] = float(a * x[i + 2]);
+    x[i + 3] = float(a * x[i + 3]);
+    x[i + 4] = float(a * x[i + 4]);
+  }
 }
 
-void scale_plain(int count, float t, float* c) {
-  for (int i = 0; i < count; ++i) c[i] = float(double(t) * c[i]);
+// The first largest of count >= 1 magnitudes mag(i), ISAMAX's rule: only a
+// strictly greater one replaces, so a NaN first stays and a later NaN is
+// passed over. Returns its position, its magnitude in big.
+template <class Magnitude>
+int first_largest(int count, Magnitude mag, float& big) {
+  int at = 0;
+  big = mag(0);
+  for (int i = 1; i < count; ++i) {
+    const float v = mag(i);
+    if (v > big) {
+      at = i;
+      big = v;
+    }
+  }
+  return at;
 }
 
-void panel_rows_plain(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s) {
+int largest_product(int count, const float* x, const float* y, float& big) {
+  return first_largest(
+      count, [&](int i) { return std::fabs(float(double(x[i]) * y[i])); }, big);
+}
+
+int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
+               int ldc, const float* w, bool search) {
+  if (scale)
+    for (int i = 0; i < count; ++i) m[i] = float(double(t) * m[i]);
+  for (int q = 0; q < ncol; ++q) {
+    float* col = c + ptrdiff_t(q) * ldc;
+    for (int i = 0; i < count; ++i) col[i] = float(col[i] + double(s[q]) * m[i]);
+  }
+  if (!search) return -1;
+  if (count <= 0) return 0;
+  float big = 0.0f;
+  return largest_product(count, c, w, big);
+}
+
+void row_magnitudes(int n, const float* a, int lda, float* r) {
+  for (int i = 0; i < n; ++i)
+    first_largest(
+        n, [&](int j) { return std::fabs(a[ptrdiff_t(j) * lda + i]); }, r[i]);
+}
+
+void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s) {
   for (int q = 0; q < ncol; ++q) {
     float* col = c + ptrdiff_t(q) * ldc;
     for (int p = 0; p < width; ++p) {
@@ -68,111 +97,209 @@ void panel_rows_plain(int width, const float* m, int ldm, int ncol, float* c, in
   }
 }
 
-void sweep_plain(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
+void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
                  int ldc) {
-  for (int q = 0; q < ncol; ++q)
-    forms::sweep_rows_plain(0, count, width, m, ldm, s + 8 * q, c + ptrdiff_t(q) * ldc);
-}
-
-}  // namespace
-
-namespace forms {
-
-void sweep_rows_plain(int from, int count, int width, const float* m, int ldm, const float* s,
-                      float* c) {
-  for (int r = from; r < count; ++r) {
-    double sum = c[r];
-    for (int p = 0; p < width; ++p) sum += double(s[p]) * m[ptrdiff_t(p) * ldm + r];
-    c[r] = float(sum);
+  for (int q = 0; q < ncol; ++q) {
+    float* col = c + ptrdiff_t(q) * ldc;
+    for (int r = 0; r < count; ++r) {
+      double sum = col[r];
+      for (int p = 0; p < width; ++p) sum += double(s[8 * q + p]) * m[ptrdiff_t(p) * ldm + r];
+      col[r] = float(sum);
+    }
   }
 }
 
-void residual_rows_plain(int from, int n, const float* a, int lda, const float* b, const float* x,
-                         float* r) {
-  for (int i = from; i < n; ++i) {
+void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r) {
+  for (int i = 0; i < n; ++i) {
     double sum = -b[i];
     for (int j = 0; j < n; ++j) sum += double(a[ptrdiff_t(j) * lda + i]) * x[j];
     r[i] = float(sum);
   }
 }
 
-void magnitudes_plain(int from, int n, const float* a, int lda, float* r) {
-  for (int i = from; i < n; ++i) r[i] = std::fabs(a[i]);
-  for (int j = 1; j < n; ++j) {
-    const float* col = a + ptrdiff_t(j) * lda;
-    for (int i = from; i < n; ++i) {
-      const float v = std::fabs(col[i]);
-      if (v > r[i]) r[i] = v;
-    }
+void upper_solve(int n, const float* a, int lda, float* x, bool unit) {
+  for (int j = n - 1; j >= 0; --j) {
+    const float sum =
+        j < n - 1 ? row_dot(n - 1 - j, a + ptrdiff_t(j + 1) * lda + j, lda, x + j + 1) : 0.0f;
+    const double v = double(x[j]) - sum;
+    x[j] = unit ? float(v) : float(v / a[ptrdiff_t(j) * lda + j]);
   }
 }
+
+void rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds) {
+  for (int r = 0; r < rows; ++r)
+    for (int j = 0; j < count; ++j) strip[ptrdiff_t(r) * lds + j] = a[ptrdiff_t(j) * lda + r];
+}
+
+}  // namespace
+
+float unit_dot(int count, const float* x, const float* y) {
+  double sum = 0.0;
+  const int m = count % 5;
+  for (int i = 0; i < m; ++i) sum += double(x[i]) * y[i];
+  for (int i = m; i < count; i += 5) {
+    sum += double(x[i]) * y[i];
+    sum += double(x[i + 1]) * y[i + 1];
+    sum += double(x[i + 2]) * y[i + 2];
+    sum += double(x[i + 3]) * y[i + 3];
+    sum += double(x[i + 4]) * y[i + 4];
+  }
+  return float(sum);
+}
+
+float unit_abs_sum(int count, const float* x) {
+  double sum = 0.0;
+  const int m = count % 6;
+  for (int i = 0; i < m; ++i) sum += std::fabs(double(x[i]));
+  for (int i = m; i < count; i += 6) {
+    sum += std::fabs(double(x[i]));
+    sum += std::fabs(double(x[i + 1]));
+    sum += std::fabs(double(x[i + 2]));
+    sum += std::fabs(double(x[i + 3]));
+    sum += std::fabs(double(x[i + 4]));
+    sum += std::fabs(double(x[i + 5]));
+  }
+  return float(sum);
+}
+
+float row_dot(int count, const float* a, int lda, const float* x) {
+  double sum = 0.0;
+  for (int i = 0; i < count; ++i) sum += double(a[ptrdiff_t(i) * lda]) * x[i];
+  return float(sum);
+}
+
+int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
+                 float* z) {
+  for (int j = 0; j < count; ++j) {
+    const double uj = u[ptrdiff_t(j) * ld];
+    sm += std::fabs(z[j] + wm * uj);
+    z[j] = float(z[j] + double(wp) * uj);
+    sp += std::fabs(double(z[j]));
+  }
+  if (!(sp < sm)) return 0;
+  const float t = float(wm - double(wp));
+  if (t != 0.0f)
+    for (int j = 0; j < count; ++j) z[j] = float(z[j] + double(t) * u[ptrdiff_t(j) * ld]);
+  return 1;
+}
+
+}  // namespace plain
+
+const Table plain_table = {
+    plain::unit_axpy,    plain::unit_scale,     plain::unit_dot,        plain::unit_abs_sum,
+    plain::panel_step,   plain::row_magnitudes, plain::largest_product, plain::panel_rows,
+    plain::panel_sweep,  plain::residual_rows,  plain::upper_solve,     plain::rows_to_strip,
+    plain::estimate_row,
+};
 
 }  // namespace forms
 
-namespace detail {
-int offered_level = detect();
-}  // namespace detail
+namespace {
 
-bool vector_axpy(int count, float s, const float* x, float* y) {
-  const int level = vector_level();
-  if (level >= kAvx512) {
-    forms::avx512::column_axpy(count, s, x, y);
-  } else if (level >= kAvx2) {
-    forms::avx2::column_axpy(count, s, x, y);
-  } else {
-    return false;
+struct Built {
+  Form form;
+  const forms::Table* table;
+};
+
+constexpr Built kBuilt[] = {
+    {Form::plain, &forms::plain_table},
+#if defined(VORTEX_FORM_sse2)
+    {Form::sse2, &forms::sse2_table},
+#endif
+#if defined(VORTEX_FORM_avx2)
+    {Form::avx2, &forms::avx2_table},
+#endif
+#if defined(VORTEX_FORM_avx512)
+    {Form::avx512, &forms::avx512_table},
+#endif
+#if defined(VORTEX_FORM_neon)
+    {Form::neon, &forms::neon_table},
+#endif
+};
+constexpr int kForms = int(std::size(kBuilt));
+
+constexpr std::array<Form, kForms> built_list() {
+  std::array<Form, kForms> list{};
+  for (int k = 0; k < kForms; ++k) list[std::size_t(k)] = kBuilt[k].form;
+  return list;
+}
+constexpr std::array<Form, kForms> kBuiltForms = built_list();
+
+// The tables indexed by Form, null where this build holds no such form.
+struct Tables {
+  const forms::Table* by_form[5] = {};
+  Form best = Form::plain;
+};
+
+Tables choose() {
+  Tables t;
+  for (const Built& b : kBuilt) {
+    if (b.form != Form::plain && !forms::processor_offers(b.form)) continue;
+    t.by_form[int(b.form)] = b.table;
+    t.best = b.form;  // the list rises in width
   }
-  return true;
+  return t;
 }
 
-bool vector_scale(int count, float s, float* x) {
-  const int level = vector_level();
-  if (level >= kAvx512) {
-    forms::avx512::column_scale(count, s, x);
-  } else if (level >= kAvx2) {
-    forms::avx2::column_scale(count, s, x);
-  } else {
-    return false;
-  }
-  return true;
+const Tables tables = choose();
+
+const forms::Table& table() {
+  const Form chosen = state().form;
+  return *tables.by_form[int(chosen == Form::best ? tables.best : chosen)];
 }
+
+}  // namespace
+
+std::span<const Form> built_forms() { return kBuiltForms; }
+
+bool offered(Form form) {
+  return form != Form::best && int(form) < 5 && tables.by_form[int(form)] != nullptr;
+}
+
+Form form_in_use() { return state().form == Form::best ? tables.best : state().form; }
+
+const char* form_name(Form form) {
+  switch (form) {
+    case Form::best:
+      return "best";
+    case Form::plain:
+      return "plain";
+    case Form::sse2:
+      return "sse2";
+    case Form::avx2:
+      return "avx2";
+    case Form::avx512:
+      return "avx512";
+    case Form::neon:
+      return "neon";
+  }
+  return "unknown";
+}
+
+void unit_axpy(int count, float s, const float* x, float* y) { table().unit_axpy(count, s, x, y); }
+
+void unit_scale(int count, float s, float* x) { table().unit_scale(count, s, x); }
+
+float unit_dot(int count, const float* x, const float* y) { return table().unit_dot(count, x, y); }
+
+float unit_abs_sum(int count, const float* x) { return table().unit_abs_sum(count, x); }
 
 int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
                int ldc, const float* w, bool search) {
-  const int level = vector_level();
-  if (level >= kAvx512)
-    return forms::avx512::panel_step(count, scale, t, m, ncol, s, c, ldc, w, search);
-  if (level >= kAvx2)
-    return forms::avx2::panel_step(count, scale, t, m, ncol, s, c, ldc, w, search);
-  if (scale) scale_plain(count, t, m);
-  for (int q = 0; q < ncol; ++q) axpy_plain(count, s[q], m, c + ptrdiff_t(q) * ldc);
-  if (!search) return -1;
-  int imax = 1;
-  ISPMAX(count, c, w, imax);
-  return imax - 1;
+  return table().panel_step(count, scale, t, m, ncol, s, c, ldc, w, search);
 }
 
 void row_magnitudes(int n, const float* a, int lda, float* r) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::row_magnitudes(n, a, lda, r);
-  if (level >= kAvx2) return forms::avx2::row_magnitudes(n, a, lda, r);
-  for (int i = 0; i < n; ++i) r[i] = std::fabs(a[ptrdiff_t(ISAMAX(n, a + i, lda) - 1) * lda + i]);
+  table().row_magnitudes(n, a, lda, r);
 }
 
 int first_largest_product(int n, const float* x, const float* y) {
-  if (vector_level() < kAvx2) {
-    int imax = 1;
-    ISPMAX(n, x, y, imax);
-    return imax;
-  }
-  const bool wide = vector_level() >= kAvx512;
+  const forms::Table& form = table();
   int imax = 1;
   float best = 0.0f;
   for (int i1 = 0; i1 < n; i1 += kProductBlock) {
-    const int count = std::min(kProductBlock, n - i1);
     float big = 0.0f;
-    const int j = wide ? forms::avx512::first_largest_product(count, x + i1, y + i1, big)
-                       : forms::avx2::first_largest_product(count, x + i1, y + i1, big);
+    const int j = form.largest_product(std::min(kProductBlock, n - i1), x + i1, y + i1, big);
     // A later block must beat the best so far strictly.
     if (big > best) {
       best = big;
@@ -183,72 +310,30 @@ int first_largest_product(int n, const float* x, const float* y) {
 }
 
 void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::panel_rows(width, m, ldm, ncol, c, ldc, s);
-  if (level >= kAvx2) return forms::avx2::panel_rows(width, m, ldm, ncol, c, ldc, s);
-  panel_rows_plain(width, m, ldm, ncol, c, ldc, s);
+  table().panel_rows(width, m, ldm, ncol, c, ldc, s);
 }
 
 void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
                  int ldc) {
   if (count <= 0 || ncol <= 0) return;
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::panel_sweep(count, width, m, ldm, ncol, s, c, ldc);
-  if (level >= kAvx2) return forms::avx2::panel_sweep(count, width, m, ldm, ncol, s, c, ldc);
-  sweep_plain(count, width, m, ldm, ncol, s, c, ldc);
+  table().panel_sweep(count, width, m, ldm, ncol, s, c, ldc);
 }
 
 void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::residual_rows(n, a, lda, b, x, r);
-  if (level >= kAvx2) return forms::avx2::residual_rows(n, a, lda, b, x, r);
-  for (int i = 0; i < n; ++i) r[i] = SDSDOT(n, -b[i], a + i, lda, x, 1);
+  table().residual_rows(n, a, lda, b, x, r);
 }
 
-bool dot_by_bound(int count, const float* x, const float* y, float& result) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::dot_by_bound(count, x, y, result);
-  if (level >= kAvx2) return forms::avx2::dot_by_bound(count, x, y, result);
-  return false;
+void upper_solve(int n, const float* a, int lda, float* x, bool unit) {
+  table().upper_solve(n, a, lda, x, unit);
 }
 
-bool abs_sum_by_bound(int count, const float* x, float& result) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::abs_sum_by_bound(count, x, result);
-  if (level >= kAvx2) return forms::avx2::abs_sum_by_bound(count, x, result);
-  return false;
-}
-
-bool upper_solve(int n, const float* a, int lda, float* x, bool unit) {
-  const int level = vector_level();
-  if (level >= kAvx512) {
-    forms::avx512::upper_solve(n, a, lda, x, unit);
-  } else if (level >= kAvx2) {
-    forms::avx2::upper_solve(n, a, lda, x, unit);
-  } else {
-    return false;
-  }
-  return true;
-}
-
-bool rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds) {
-  const int level = vector_level();
-  if (level >= kAvx512) {
-    forms::avx512::rows_to_strip(rows, count, a, lda, strip, lds);
-  } else if (level >= kAvx2) {
-    forms::avx2::rows_to_strip(rows, count, a, lda, strip, lds);
-  } else {
-    return false;
-  }
-  return true;
+void rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds) {
+  table().rows_to_strip(rows, count, a, lda, strip, lds);
 }
 
 int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
                  float* z) {
-  const int level = vector_level();
-  if (level >= kAvx512) return forms::avx512::estimate_row(count, wp, wm, sp, sm, u, ld, z);
-  if (level >= kAvx2) return forms::avx2::estimate_row(count, wp, wm, sp, sm, u, ld, z);
-  return -1;
+  return table().estimate_row(count, wp, wm, sp, sm, u, ld, z);
 }
 
 }  // namespace linsolve

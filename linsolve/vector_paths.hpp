@@ -1,38 +1,28 @@
 #pragma once
-// The solver's hottest loops, each in a portable form and in forms for the
-// vector units of x86-64 processors (AVX2 with FMA, AVX-512), chosen at run time
-// by what the processor offers. Every form stores exactly the values the
-// portable form stores: a product of two floats is exact in double, so a fused
-// multiply-add in double rounds the same as the product followed by the sum;
+// The solver's hottest loops. Each entry does the whole work in the form that
+// vector_forms.hpp chooses, and every form stores exactly the values the plain
+// form stores: a product of two floats is exact in double, so a fused
+// multiply-add in double rounds as the product followed by the sum does, and
 // the forms keep each element's own order of operations, except the sums
-// decided by a bound (dot_by_bound and its kin), whose argument is given in
-// vector_paths_forms.hpp.
+// decided by a bound (unit_dot and its kin), whose argument is given in
+// vector_bounds.hpp.
 //
 // Counts are element counts, pointers address the first element (0-based);
 // matrices are column-major with the leading dimension given.
 
-#include "linsolve/state.hpp"
-
 namespace linsolve {
 
-// The instruction sets the vector forms may use, as linsolve::State::vector_limit
-// and vector_level() give them.
-constexpr int kPortable = 0;
-constexpr int kAvx2 = 1;
-constexpr int kAvx512 = 2;
+// y(i) = float(y(i) + double(s) * x(i)) for i < count (SAXPY's unit-stride
+// loop once s is known to be nonzero).
+void unit_axpy(int count, float s, const float* x, float* y);
 
-namespace detail {
-// The best form the processor offers, found once at start-up (kPortable
-// before then).
-extern int offered_level;
-}  // namespace detail
+// x(i) = float(double(s) * x(i)) for i < count.
+void unit_scale(int count, float s, float* x);
 
-// The form in use: the best the processor offers, capped by State::vector_limit.
-// Asked before every kernel call, so it is a load and a comparison.
-inline int vector_level() {
-  const int limit = state().vector_limit;
-  return detail::offered_level < limit ? detail::offered_level : limit;
-}
+// The float of the sum of double(x(i)) * y(i), or of |double(x(i))|, summed in
+// double in ascending order from +0, for i < count (count >= 1).
+float unit_dot(int count, const float* x, const float* y);
+float unit_abs_sum(int count, const float* x);
 
 // One step of a panel on the rows below its pivot, in one pass: the
 // multipliers m(i) = float(double(t) * m(i)) when scale (left as they are
@@ -43,13 +33,6 @@ inline int vector_level() {
 // of the first column as the step leaves it. -1 when search is false.
 int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
                int ldc, const float* w, bool search);
-
-// The vector forms of SAXPY and SSCAL with unit increments, for the kernels,
-// whose own loops are the plain forms: y(i) = float(y(i) + double(s) * x(i)) and
-// x(i) = float(double(s) * x(i)) for i < count; false, with nothing done, when
-// no vector form runs.
-bool vector_axpy(int count, float s, const float* x, float* y);
-bool vector_scale(int count, float s, float* x);
 
 // r(i) = |a(i, j)| for the first j of largest magnitude in row i of the n by n
 // matrix a, the first element winning ties and a NaN never replacing a number
@@ -78,32 +61,22 @@ void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const 
 // double from the left, for i < n: the residual of SDSDOT along each row.
 void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r);
 
-// The float that SDOT(count, x, 1, y, 1) returns, found by a vector form from a
-// sum in another order and a bound on its difference from the ascending sum
-// (see vector_paths_forms.hpp); false when no vector form runs or the bound
-// leaves the float open, and the caller sums in order. count >= 1.
-bool dot_by_bound(int count, const float* x, const float* y, float& result);
-
-// The float that SASUM(count, x, 1) returns, in the same way.
-bool abs_sum_by_bound(int count, const float* x, float& result);
-
-// STRSV('U', 'N', unit ? 'U' : 'N', n, a, lda, x, 1) by columns, each row's dot
-// product decided as in dot_by_bound or formed along the row; false, with x
-// untouched, when no vector form runs.
-bool upper_solve(int n, const float* a, int lda, float* x, bool unit);
+// STRSV('U', 'N', unit ? 'U' : 'N', n, a, lda, x, 1): x(j) = float(x(j) - the
+// float of row j's dot product with the solved x), divided by a(j, j) unless
+// unit, from the last row up.
+void upper_solve(int n, const float* a, int lda, float* x, bool unit);
 
 // strip[r * lds + j] = a(r, j), a(r, j) at a[j * lda + r], for r < rows <= 8
 // and j < count: the rows of a block laid out one after another, as bit
-// patterns; false, with nothing done, when no vector form runs.
-bool rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds);
+// patterns.
+void rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds);
 
 // One step of the first phase of the condition estimate over the count >= 1
-// elements after the step's own: z(j) = float(z(j) + wp * u(j)), u(j) at
-// u[j * ld], and whether sp + |double(z(j))| (the new z) summed from the left is
-// below sm + |z(j) + wm * u(j)| (the old z) summed from the left: 1 or 0. When
-// it is below, z(j) = float(z(j) + t * u(j)) follows with t = float(wm - wp)
-// (nothing when t is zero, as SAXPY does). -1, with z untouched, when no vector
-// form runs or the bounds leave the comparison open.
+// elements after the step's own, u(j) at u[j * ld]: z(j) = float(z(j) + wp *
+// u(j)), the sums sp + |double(z(j))| (the new z) and sm + |z(j) + wm * u(j)|
+// (the old z), each summed from the left, and whether the first is below the
+// second: then also z(j) = float(z(j) + t * u(j)) with t = float(wm - wp),
+// nothing when t is zero, as SAXPY does. Returns 1 when it is below, else 0.
 int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
                  float* z);
 

@@ -17,7 +17,7 @@
 #include "errstack/errstack.hpp"
 #include "io/terminate.hpp"
 #include "linsolve/state.hpp"
-#include "linsolve/vector_paths.hpp"
+#include "linsolve/vector_forms.hpp"
 #include "tests/support/console.hpp"
 
 namespace linsolve_test {
@@ -37,7 +37,7 @@ class SolverTest : public test_support::ConsoleTest {
 
   static void reset_hooks() {
     linsolve::state().failing_requests = 0;
-    linsolve::state().vector_limit = linsolve::kAvx512;
+    linsolve::state().form = linsolve::Form::best;
   }
 
   // Runs the calls that follow one level up, as routines called by a library

@@ -1,7 +1,8 @@
-// The vector forms of the hot loops against the plain forms: the same stored
-// bits from every form the processor offers, for the loops one by one (ties,
-// NaNs, block borders, remainders, sums decided by a bound and sums left to the
-// ascending order) and for whole factorizations, estimates and solves.
+// The vector forms of the hot loops against the plain form: the same stored
+// bits from each vector form this build holds (a form the processor lacks is
+// skipped), for the loops one by one (ties, NaNs, block borders, remainders,
+// sums decided by a bound and sums left to the ascending order) and for whole
+// factorizations, estimates and solves.
 #include "linsolve/vector_paths.hpp"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "linsolve/linsolve.hpp"
@@ -34,26 +36,34 @@ void expect_same_bits(const std::vector<float>& got, const std::vector<float>& w
   }
 }
 
-class VectorPaths : public SolverTest {
+using linsolve::Form;
+
+// The vector forms this build holds.
+std::vector<Form> vector_forms() {
+  std::vector<Form> forms;
+  for (Form f : linsolve::built_forms())
+    if (f != Form::plain) forms.push_back(f);
+  return forms;
+}
+
+class VectorPaths : public SolverTest, public testing::WithParamInterface<Form> {
  protected:
-  // Every form this processor can run, the plain one first.
-  std::vector<int> levels() {
-    std::vector<int> all;
-    for (int level = linsolve::kPortable; level <= linsolve::kAvx512; ++level) {
-      linsolve::state().vector_limit = level;
-      if (linsolve::vector_level() == level) all.push_back(level);
-    }
-    linsolve::state().vector_limit = linsolve::kAvx512;
-    return all;
+  void SetUp() override {
+    SolverTest::SetUp();
+    if (!linsolve::offered(GetParam()))
+      GTEST_SKIP() << "this processor lacks the " << linsolve::form_name(GetParam()) << " form";
   }
+
+  // The form under test (the plain one is set by name where it is wanted).
+  std::vector<Form> levels() { return {GetParam()}; }
 
   struct Factored {
     std::vector<float> fac, scale;
     std::vector<int> pivot;
   };
 
-  Factored factor(int level, int n, const std::vector<float>& a) {
-    linsolve::state().vector_limit = level;
+  Factored factor(Form level, int n, const std::vector<float>& a) {
+    linsolve::state().form = level;
     Factored f{std::vector<float>(std::size_t(n) * n), std::vector<float>(n), std::vector<int>(n)};
     errstack::reset();
     enter_library();
@@ -63,17 +73,17 @@ class VectorPaths : public SolverTest {
   }
 
   void expect_same_factors(int n, const std::vector<float>& a) {
-    const Factored plain = factor(linsolve::kPortable, n, a);
-    for (int level : levels()) {
+    const Factored plain = factor(Form::plain, n, a);
+    for (Form level : levels()) {
       const Factored f = factor(level, n, a);
-      EXPECT_EQ(f.pivot, plain.pivot) << "level " << level << ", order " << n;
+      EXPECT_EQ(f.pivot, plain.pivot) << linsolve::form_name(level) << ", order " << n;
       expect_same_bits(f.scale, plain.scale, "SCALE", n);
       expect_same_bits(f.fac, plain.fac, "FAC", n);
     }
   }
 };
 
-TEST_F(VectorPaths, FactorsAreBitIdenticalToThePlainForm) {
+TEST_P(VectorPaths, FactorsAreBitIdenticalToThePlainForm) {
   // Orders around the vector widths, the panel width, the row chunk of 256 and
   // the column groups of four.
   std::vector<int> orders;
@@ -85,7 +95,7 @@ TEST_F(VectorPaths, FactorsAreBitIdenticalToThePlainForm) {
   }
 }
 
-TEST_F(VectorPaths, FactorsAgreeThroughTooSmallPivotsAndSpecialValues) {
+TEST_P(VectorPaths, FactorsAgreeThroughTooSmallPivotsAndSpecialValues) {
   const int n = 45;
   std::vector<float> a = linsolve_test::random_matrix(n, 91u);
   for (int j : {3, 12, 30})
@@ -98,17 +108,17 @@ TEST_F(VectorPaths, FactorsAgreeThroughTooSmallPivotsAndSpecialValues) {
   expect_same_factors(n, a);
 }
 
-TEST_F(VectorPaths, SolutionsAreBitIdenticalToThePlainForm) {
+TEST_P(VectorPaths, SolutionsAreBitIdenticalToThePlainForm) {
   for (int n : {1, 7, 17, 50, 201}) {
     for (int ipath : {1, 2}) {
       const std::vector<float> a =
           n % 2 ? linsolve_test::random_matrix(n, 3u + n) : linsolve_test::influence(n);
       const std::vector<float> b = linsolve_test::random_vector(n, 11u + n);
       std::vector<float> plain(n), x(n);
-      linsolve::state().vector_limit = linsolve::kPortable;
+      linsolve::state().form = Form::plain;
       LSARG(n, a.data(), n, b.data(), ipath, plain.data());
-      for (int level : levels()) {
-        linsolve::state().vector_limit = level;
+      for (Form level : levels()) {
+        linsolve::state().form = level;
         LSARG(n, a.data(), n, b.data(), ipath, x.data());
         expect_same_bits(x, plain, "X", n);
       }
@@ -116,7 +126,7 @@ TEST_F(VectorPaths, SolutionsAreBitIdenticalToThePlainForm) {
   }
 }
 
-TEST_F(VectorPaths, PivotSearchFollowsTheProductKernel) {
+TEST_P(VectorPaths, PivotSearchFollowsTheProductKernel) {
   std::vector<std::pair<std::vector<float>, std::vector<float>>> cases = {
       {{1, -4, 2, 4, 0}, {1, 1, 2, 1, 9}},
       {{0, 0, 0}, {1, 2, 3}},
@@ -142,15 +152,15 @@ TEST_F(VectorPaths, PivotSearchFollowsTheProductKernel) {
     const int n = int(u.size());
     int want = 0;
     ISPMAX(n, u.data(), v.data(), want);
-    for (int level : levels()) {
-      linsolve::state().vector_limit = level;
+    for (Form level : levels()) {
+      linsolve::state().form = level;
       EXPECT_EQ(linsolve::first_largest_product(n, u.data(), v.data()), want)
-          << "level " << level << ", n " << n;
+          << linsolve::form_name(level) << ", n " << n;
     }
   }
 }
 
-TEST_F(VectorPaths, PanelStepsSearchTheNextColumnAsTheyStoreIt) {
+TEST_P(VectorPaths, PanelStepsSearchTheNextColumnAsTheyStoreIt) {
   // The step's one pass against the scaling, the column updates and ISPMAX one
   // after the other: ties, zeros, a NaN first (never replaced) and later
   // (ignored), and every count around the vector widths.
@@ -179,16 +189,16 @@ TEST_F(VectorPaths, PanelStepsSearchTheNextColumnAsTheyStoreIt) {
       if (special == 2 && c.count > 2) cols[c.count / 2] = kNaN;
       if (special == 3) std::fill(m.begin(), m.end(), 0.0f);
       std::vector<float> plain_cols = cols, plain_m = m;
-      linsolve::state().vector_limit = linsolve::kPortable;
+      linsolve::state().form = Form::plain;
       const int want = linsolve::panel_step(c.count, c.scale, c.t, plain_m.data(), c.ncol, s.data(),
                                             plain_cols.data(), ld, w.data(), c.ncol > 0);
-      for (int level : levels()) {
-        linsolve::state().vector_limit = level;
+      for (Form level : levels()) {
+        linsolve::state().form = level;
         std::vector<float> got_cols = cols, got_m = m;
         EXPECT_EQ(linsolve::panel_step(c.count, c.scale, c.t, got_m.data(), c.ncol, s.data(),
                                        got_cols.data(), ld, w.data(), c.ncol > 0),
                   want)
-            << "level " << level << ", count " << c.count << ", case " << special;
+            << linsolve::form_name(level) << ", count " << c.count << ", case " << special;
         expect_same_bits(got_m, plain_m, "multipliers", c.count);
         expect_same_bits(got_cols, plain_cols, "columns", c.count);
       }
@@ -196,7 +206,7 @@ TEST_F(VectorPaths, PanelStepsSearchTheNextColumnAsTheyStoreIt) {
   }
 }
 
-TEST_F(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
+TEST_P(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
   // The special rows within the first vectors and, at 83, in a block of 64
   // rows and in the rows after it.
   for (int n : {19, 83}) {
@@ -208,23 +218,23 @@ TEST_F(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
       for (int j = 0; j < n; ++j) a[std::size_t(j) * n + base + 5] = 0.0f;          // a zero row
       a[std::size_t(6) * n + base + 9] = -a[std::size_t(3) * n + base + 9] + 0.0f;  // a tie
     }
-    for (int level : levels()) {
-      linsolve::state().vector_limit = level;
+    for (Form level : levels()) {
+      linsolve::state().form = level;
       std::vector<float> r(n);
       linsolve::row_magnitudes(n, a.data(), n, r.data());
       for (int i = 0; i < n; ++i) {
         const float want = std::fabs(a[std::size_t(ISAMAX(n, &a[i], n) - 1) * n + i]);
         if (std::isnan(want)) {
-          EXPECT_TRUE(std::isnan(r[i])) << "level " << level << ", row " << i;
+          EXPECT_TRUE(std::isnan(r[i])) << linsolve::form_name(level) << ", row " << i;
         } else {
-          EXPECT_EQ(bits(r[i]), bits(want)) << "level " << level << ", row " << i;
+          EXPECT_EQ(bits(r[i]), bits(want)) << linsolve::form_name(level) << ", row " << i;
         }
       }
     }
   }
 }
 
-TEST_F(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
+TEST_P(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
   // Every remainder of the vector widths and of the chunks of 16 to 64 rows.
   std::vector<int> orders;
   for (int n = 1; n <= 72; ++n) orders.push_back(n);
@@ -234,18 +244,18 @@ TEST_F(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
     std::vector<float> b = linsolve_test::random_vector(n, 60u + n);
     const std::vector<float> x = linsolve_test::random_vector(n, 80u + n);
     b[0] = 0.0f;  // -0 + products
-    for (int level : levels()) {
-      linsolve::state().vector_limit = level;
+    for (Form level : levels()) {
+      linsolve::state().form = level;
       std::vector<float> r(n);
       linsolve::residual_rows(n, a.data(), n, b.data(), x.data(), r.data());
       for (int i = 0; i < n; ++i)
         EXPECT_EQ(bits(r[i]), bits(SDSDOT(n, -b[i], &a[i], n, x.data(), 1)))
-            << "level " << level << ", n " << n;
+            << linsolve::form_name(level) << ", n " << n;
     }
   }
 }
 
-TEST_F(VectorPaths, ColumnLoopsRoundEachElementOnce) {
+TEST_P(VectorPaths, ColumnLoopsRoundEachElementOnce) {
   const std::vector<float> m = linsolve_test::random_vector(37, 1u);
   std::vector<float> c0 = linsolve_test::random_vector(37, 2u);
   // The scaling multiplies in float: products that overflow, fall below the
@@ -253,17 +263,18 @@ TEST_F(VectorPaths, ColumnLoopsRoundEachElementOnce) {
   const float specials[] = {1e-40f, -1e-45f, 3e38f, -2e-38f, kInf, kNaN, -0.0f, 0.0f};
   for (int i = 0; i < 8; ++i) c0[4 * i + 1] = specials[i];
   for (float t : {-1.7f, 3e30f, 1e-30f, 0x1p-126f, -0.0f}) {
-    for (int level : levels()) {
-      linsolve::state().vector_limit = level;
+    for (Form level : levels()) {
+      linsolve::state().form = level;
       std::vector<float> c = c0, d = c0;
       SAXPY(37, 0.3f, m.data(), 1, c.data(), 1);
       for (int count : {37, 16, 5}) SSCAL(count, t, d.data(), 1);
       for (int i = 0; i < 37; ++i) {
-        EXPECT_TRUE(same(c[i], float(c0[i] + double(0.3f) * m[i]))) << level;
+        EXPECT_TRUE(same(c[i], float(c0[i] + double(0.3f) * m[i]))) << linsolve::form_name(level);
         float want = c0[i];
         for (int count : {37, 16, 5})
           if (i < count) want = float(double(t) * want);
-        EXPECT_TRUE(same(d[i], want)) << "level " << level << ", t " << t << ", element " << i;
+        EXPECT_TRUE(same(d[i], want))
+            << linsolve::form_name(level) << ", t " << t << ", element " << i;
       }
     }
   }
@@ -309,38 +320,19 @@ std::vector<std::pair<std::vector<float>, std::vector<float>>> dot_cases() {
   return cases;
 }
 
-TEST_F(VectorPaths, SumsDecidedByTheirBoundGiveTheAscendingFloat) {
-  int decided = 0, open = 0;
+TEST_P(VectorPaths, SumsDecidedByTheirBoundGiveTheAscendingFloat) {
   for (const auto& [x, y] : dot_cases()) {
     const int n = int(x.size());
-    linsolve::state().vector_limit = linsolve::kPortable;
+    linsolve::state().form = Form::plain;
     const float dot = SDOT(n, x.data(), 1, y.data(), 1);
     const float abs_sum = SASUM(n, x.data(), 1);
-    for (int level : levels()) {
-      linsolve::state().vector_limit = level;
-      EXPECT_TRUE(same(SDOT(n, x.data(), 1, y.data(), 1), dot)) << "level " << level << ", n " << n;
-      EXPECT_TRUE(same(SASUM(n, x.data(), 1), abs_sum)) << "level " << level << ", n " << n;
-      if (level == linsolve::kPortable) continue;
-      float r = 0.0f;
-      if (linsolve::dot_by_bound(n, x.data(), y.data(), r)) {
-        ++decided;
-        EXPECT_EQ(bits(r), bits(dot)) << "level " << level << ", n " << n;
-      } else {
-        ++open;
-      }
-      if (linsolve::abs_sum_by_bound(n, x.data(), r)) {
-        EXPECT_EQ(bits(r), bits(abs_sum)) << "level " << level << ", n " << n;
-      }
-    }
+    linsolve::state().form = GetParam();
+    EXPECT_TRUE(same(SDOT(n, x.data(), 1, y.data(), 1), dot)) << "n " << n;
+    EXPECT_TRUE(same(SASUM(n, x.data(), 1), abs_sum)) << "n " << n;
   }
-  // Both ways were taken on every vector form: the random sums decided, the
-  // steered, cancelling and special ones left open.
-  const int forms = int(levels().size()) - 1;
-  EXPECT_GE(decided, 15 * forms);
-  EXPECT_GE(open, 10 * forms);
 }
 
-TEST_F(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
+TEST_P(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
   struct Case {
     int n;
     std::vector<float> u;  // its upper triangle is used
@@ -351,10 +343,8 @@ TEST_F(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
     // The factors of a random matrix, and of an ill-conditioned one whose
     // solution comes from sums that cancel.
     const std::vector<float> b = linsolve_test::random_vector(n, 70u + n);
-    cases.push_back(
-        {n, factor(linsolve::kPortable, n, linsolve_test::random_matrix(n, 2u + n)).fac, b});
-    if (n <= 64)
-      cases.push_back({n, factor(linsolve::kPortable, n, linsolve_test::hilbert(n)).fac, b});
+    cases.push_back({n, factor(Form::plain, n, linsolve_test::random_matrix(n, 2u + n)).fac, b});
+    if (n <= 64) cases.push_back({n, factor(Form::plain, n, linsolve_test::hilbert(n)).fac, b});
   }
   std::vector<float> u = linsolve_test::random_matrix(30, 4u);
   u[std::size_t(20) * 30 + 20] = 1e-42f;  // a subnormal diagonal: x(21) is huge
@@ -372,10 +362,10 @@ TEST_F(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
   for (const Case& c : cases) {
     for (char diag : {'N', 'U'}) {
       std::vector<float> plain = c.b;
-      linsolve::state().vector_limit = linsolve::kPortable;
+      linsolve::state().form = Form::plain;
       STRSV('U', 'N', diag, c.n, c.u.data(), c.n, plain.data(), 1);
-      for (int level : levels()) {
-        linsolve::state().vector_limit = level;
+      for (Form level : levels()) {
+        linsolve::state().form = level;
         std::vector<float> x = c.b;
         STRSV('U', 'N', diag, c.n, c.u.data(), c.n, x.data(), 1);
         expect_same_bits(x, plain, "x", c.n);
@@ -384,7 +374,7 @@ TEST_F(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
   }
 }
 
-TEST_F(VectorPaths, ConditionEstimatesAreBitIdenticalToThePlainForm) {
+TEST_P(VectorPaths, ConditionEstimatesAreBitIdenticalToThePlainForm) {
   std::vector<std::pair<int, std::vector<float>>> cases;
   // Rows of U longer than 512 the estimator walks in place instead of in a copy.
   for (int n : {1, 2, 3, 5, 8, 9, 16, 17, 33, 64, 201, 300, 530})
@@ -408,19 +398,27 @@ TEST_F(VectorPaths, ConditionEstimatesAreBitIdenticalToThePlainForm) {
     std::vector<float> fac(std::size_t(n) * n), plain(n), work(n);
     std::vector<int> pivot(n);
     float plain_rcond = 0.0f, rcond = 0.0f;
-    linsolve::state().vector_limit = linsolve::kPortable;
+    linsolve::state().form = Form::plain;
     enter_library();
     L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), plain_rcond, plain.data());
-    for (int level : levels()) {
-      linsolve::state().vector_limit = level;
+    for (Form level : levels()) {
+      linsolve::state().form = level;
       errstack::reset();
       enter_library();
       L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), rcond, work.data());
-      EXPECT_TRUE(same(rcond, plain_rcond)) << "level " << level << ", order " << n;
+      EXPECT_TRUE(same(rcond, plain_rcond)) << linsolve::form_name(level) << ", order " << n;
       expect_same_bits(work, plain, "WORK", n);
     }
     errstack::reset();
   }
 }
+
+std::string form_label(const testing::TestParamInfo<Form>& info) {
+  return linsolve::form_name(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, VectorPaths, testing::ValuesIn(vector_forms()), form_label);
+// A target with no vector forms has nothing to compare.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(VectorPaths);
 
 }  // namespace
