@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -19,6 +20,11 @@
 #include "linsolve/state.hpp"
 #include "linsolve/vector_forms.hpp"
 #include "tests/support/console.hpp"
+
+namespace linsolve {
+// Test names and messages show a form by its name.
+inline void PrintTo(Form form, std::ostream* out) { *out << form_name(form); }
+}  // namespace linsolve
 
 namespace linsolve_test {
 

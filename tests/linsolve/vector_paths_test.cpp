@@ -54,9 +54,6 @@ class VectorPaths : public SolverTest, public testing::WithParamInterface<Form> 
       GTEST_SKIP() << "this processor lacks the " << linsolve::form_name(GetParam()) << " form";
   }
 
-  // The form under test (the plain one is set by name where it is wanted).
-  std::vector<Form> levels() { return {GetParam()}; }
-
   struct Factored {
     std::vector<float> fac, scale;
     std::vector<int> pivot;
@@ -74,12 +71,11 @@ class VectorPaths : public SolverTest, public testing::WithParamInterface<Form> 
 
   void expect_same_factors(int n, const std::vector<float>& a) {
     const Factored plain = factor(Form::plain, n, a);
-    for (Form level : levels()) {
-      const Factored f = factor(level, n, a);
-      EXPECT_EQ(f.pivot, plain.pivot) << linsolve::form_name(level) << ", order " << n;
-      expect_same_bits(f.scale, plain.scale, "SCALE", n);
-      expect_same_bits(f.fac, plain.fac, "FAC", n);
-    }
+    const Form level = GetParam();
+    const Factored f = factor(level, n, a);
+    EXPECT_EQ(f.pivot, plain.pivot) << linsolve::form_name(level) << ", order " << n;
+    expect_same_bits(f.scale, plain.scale, "SCALE", n);
+    expect_same_bits(f.fac, plain.fac, "FAC", n);
   }
 };
 
@@ -117,11 +113,10 @@ TEST_P(VectorPaths, SolutionsAreBitIdenticalToThePlainForm) {
       std::vector<float> plain(n), x(n);
       linsolve::state().form = Form::plain;
       LSARG(n, a.data(), n, b.data(), ipath, plain.data());
-      for (Form level : levels()) {
-        linsolve::state().form = level;
-        LSARG(n, a.data(), n, b.data(), ipath, x.data());
-        expect_same_bits(x, plain, "X", n);
-      }
+      const Form level = GetParam();
+      linsolve::state().form = level;
+      LSARG(n, a.data(), n, b.data(), ipath, x.data());
+      expect_same_bits(x, plain, "X", n);
     }
   }
 }
@@ -152,11 +147,10 @@ TEST_P(VectorPaths, PivotSearchFollowsTheProductKernel) {
     const int n = int(u.size());
     int want = 0;
     ISPMAX(n, u.data(), v.data(), want);
-    for (Form level : levels()) {
-      linsolve::state().form = level;
-      EXPECT_EQ(linsolve::first_largest_product(n, u.data(), v.data()), want)
-          << linsolve::form_name(level) << ", n " << n;
-    }
+    const Form level = GetParam();
+    linsolve::state().form = level;
+    EXPECT_EQ(linsolve::first_largest_product(n, u.data(), v.data()), want)
+        << linsolve::form_name(level) << ", n " << n;
   }
 }
 
@@ -192,16 +186,15 @@ TEST_P(VectorPaths, PanelStepsSearchTheNextColumnAsTheyStoreIt) {
       linsolve::state().form = Form::plain;
       const int want = linsolve::panel_step(c.count, c.scale, c.t, plain_m.data(), c.ncol, s.data(),
                                             plain_cols.data(), ld, w.data(), c.ncol > 0);
-      for (Form level : levels()) {
-        linsolve::state().form = level;
-        std::vector<float> got_cols = cols, got_m = m;
-        EXPECT_EQ(linsolve::panel_step(c.count, c.scale, c.t, got_m.data(), c.ncol, s.data(),
-                                       got_cols.data(), ld, w.data(), c.ncol > 0),
-                  want)
-            << linsolve::form_name(level) << ", count " << c.count << ", case " << special;
-        expect_same_bits(got_m, plain_m, "multipliers", c.count);
-        expect_same_bits(got_cols, plain_cols, "columns", c.count);
-      }
+      const Form level = GetParam();
+      linsolve::state().form = level;
+      std::vector<float> got_cols = cols, got_m = m;
+      EXPECT_EQ(linsolve::panel_step(c.count, c.scale, c.t, got_m.data(), c.ncol, s.data(),
+                                     got_cols.data(), ld, w.data(), c.ncol > 0),
+                want)
+          << linsolve::form_name(level) << ", count " << c.count << ", case " << special;
+      expect_same_bits(got_m, plain_m, "multipliers", c.count);
+      expect_same_bits(got_cols, plain_cols, "columns", c.count);
     }
   }
 }
@@ -218,17 +211,16 @@ TEST_P(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
       for (int j = 0; j < n; ++j) a[std::size_t(j) * n + base + 5] = 0.0f;          // a zero row
       a[std::size_t(6) * n + base + 9] = -a[std::size_t(3) * n + base + 9] + 0.0f;  // a tie
     }
-    for (Form level : levels()) {
-      linsolve::state().form = level;
-      std::vector<float> r(n);
-      linsolve::row_magnitudes(n, a.data(), n, r.data());
-      for (int i = 0; i < n; ++i) {
-        const float want = std::fabs(a[std::size_t(ISAMAX(n, &a[i], n) - 1) * n + i]);
-        if (std::isnan(want)) {
-          EXPECT_TRUE(std::isnan(r[i])) << linsolve::form_name(level) << ", row " << i;
-        } else {
-          EXPECT_EQ(bits(r[i]), bits(want)) << linsolve::form_name(level) << ", row " << i;
-        }
+    const Form level = GetParam();
+    linsolve::state().form = level;
+    std::vector<float> r(n);
+    linsolve::row_magnitudes(n, a.data(), n, r.data());
+    for (int i = 0; i < n; ++i) {
+      const float want = std::fabs(a[std::size_t(ISAMAX(n, &a[i], n) - 1) * n + i]);
+      if (std::isnan(want)) {
+        EXPECT_TRUE(std::isnan(r[i])) << linsolve::form_name(level) << ", row " << i;
+      } else {
+        EXPECT_EQ(bits(r[i]), bits(want)) << linsolve::form_name(level) << ", row " << i;
       }
     }
   }
@@ -244,14 +236,13 @@ TEST_P(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
     std::vector<float> b = linsolve_test::random_vector(n, 60u + n);
     const std::vector<float> x = linsolve_test::random_vector(n, 80u + n);
     b[0] = 0.0f;  // -0 + products
-    for (Form level : levels()) {
-      linsolve::state().form = level;
-      std::vector<float> r(n);
-      linsolve::residual_rows(n, a.data(), n, b.data(), x.data(), r.data());
-      for (int i = 0; i < n; ++i)
-        EXPECT_EQ(bits(r[i]), bits(SDSDOT(n, -b[i], &a[i], n, x.data(), 1)))
-            << linsolve::form_name(level) << ", n " << n;
-    }
+    const Form level = GetParam();
+    linsolve::state().form = level;
+    std::vector<float> r(n);
+    linsolve::residual_rows(n, a.data(), n, b.data(), x.data(), r.data());
+    for (int i = 0; i < n; ++i)
+      EXPECT_EQ(bits(r[i]), bits(SDSDOT(n, -b[i], &a[i], n, x.data(), 1)))
+          << linsolve::form_name(level) << ", n " << n;
   }
 }
 
@@ -263,19 +254,18 @@ TEST_P(VectorPaths, ColumnLoopsRoundEachElementOnce) {
   const float specials[] = {1e-40f, -1e-45f, 3e38f, -2e-38f, kInf, kNaN, -0.0f, 0.0f};
   for (int i = 0; i < 8; ++i) c0[4 * i + 1] = specials[i];
   for (float t : {-1.7f, 3e30f, 1e-30f, 0x1p-126f, -0.0f}) {
-    for (Form level : levels()) {
-      linsolve::state().form = level;
-      std::vector<float> c = c0, d = c0;
-      SAXPY(37, 0.3f, m.data(), 1, c.data(), 1);
-      for (int count : {37, 16, 5}) SSCAL(count, t, d.data(), 1);
-      for (int i = 0; i < 37; ++i) {
-        EXPECT_TRUE(same(c[i], float(c0[i] + double(0.3f) * m[i]))) << linsolve::form_name(level);
-        float want = c0[i];
-        for (int count : {37, 16, 5})
-          if (i < count) want = float(double(t) * want);
-        EXPECT_TRUE(same(d[i], want))
-            << linsolve::form_name(level) << ", t " << t << ", element " << i;
-      }
+    const Form level = GetParam();
+    linsolve::state().form = level;
+    std::vector<float> c = c0, d = c0;
+    SAXPY(37, 0.3f, m.data(), 1, c.data(), 1);
+    for (int count : {37, 16, 5}) SSCAL(count, t, d.data(), 1);
+    for (int i = 0; i < 37; ++i) {
+      EXPECT_TRUE(same(c[i], float(c0[i] + double(0.3f) * m[i]))) << linsolve::form_name(level);
+      float want = c0[i];
+      for (int count : {37, 16, 5})
+        if (i < count) want = float(double(t) * want);
+      EXPECT_TRUE(same(d[i], want))
+          << linsolve::form_name(level) << ", t " << t << ", element " << i;
     }
   }
 }
@@ -364,12 +354,11 @@ TEST_P(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
       std::vector<float> plain = c.b;
       linsolve::state().form = Form::plain;
       STRSV('U', 'N', diag, c.n, c.u.data(), c.n, plain.data(), 1);
-      for (Form level : levels()) {
-        linsolve::state().form = level;
-        std::vector<float> x = c.b;
-        STRSV('U', 'N', diag, c.n, c.u.data(), c.n, x.data(), 1);
-        expect_same_bits(x, plain, "x", c.n);
-      }
+      const Form level = GetParam();
+      linsolve::state().form = level;
+      std::vector<float> x = c.b;
+      STRSV('U', 'N', diag, c.n, c.u.data(), c.n, x.data(), 1);
+      expect_same_bits(x, plain, "x", c.n);
     }
   }
 }
@@ -401,14 +390,14 @@ TEST_P(VectorPaths, ConditionEstimatesAreBitIdenticalToThePlainForm) {
     linsolve::state().form = Form::plain;
     enter_library();
     L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), plain_rcond, plain.data());
-    for (Form level : levels()) {
-      linsolve::state().form = level;
-      errstack::reset();
-      enter_library();
-      L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), rcond, work.data());
-      EXPECT_TRUE(same(rcond, plain_rcond)) << linsolve::form_name(level) << ", order " << n;
-      expect_same_bits(work, plain, "WORK", n);
-    }
+    const Form level = GetParam();
+    linsolve::state().form = level;
+    errstack::reset();
+    enter_library();
+    L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), rcond, work.data());
+    EXPECT_TRUE(same(rcond, plain_rcond)) << linsolve::form_name(level) << ", order " << n;
+    expect_same_bits(work, plain, "WORK", n);
+
     errstack::reset();
   }
 }
