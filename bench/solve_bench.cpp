@@ -37,6 +37,7 @@
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "linsolve/linsolve.hpp"
+#include "linsolve/vector_forms.hpp"
 
 namespace {
 
@@ -306,6 +307,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::FILE* out = stdout;
     std::fprintf(out, "\nLoad average before the runs %s, after %s\n", setting_.load_before.c_str(),
                  load_average().c_str());
+    std::fprintf(out, "LSARG's vector form: %s\n", linsolve::form_name(linsolve::form_in_use()));
     std::fprintf(out, "Peers\n");
     for (const Library& lib : setting_.libraries)
       std::fprintf(out, "  %-9s %s\n", lib.name.c_str(), lib.origin.c_str());
