@@ -37,6 +37,7 @@
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "linsolve/linsolve.hpp"
+#include "linsolve/state.hpp"
 #include "linsolve/vector_forms.hpp"
 
 namespace {
@@ -425,6 +426,24 @@ int main(int argc, char** argv) {
   if (quiet != nullptr) io::bind_unit(io::kUnitOutput, quiet);
 
   std::vector<char*> args = with_defaults(argc, argv);
+  // --form=NAME runs LSARG in that vector form (one the processor offers).
+  for (auto arg = args.begin(); arg != args.end() && *arg != nullptr; ++arg) {
+    const std::string_view text = *arg;
+    if (!text.starts_with("--form=")) continue;
+    const std::string_view name = text.substr(7);
+    bool found = false;
+    for (linsolve::Form form : linsolve::built_forms())
+      if (name == linsolve::form_name(form) && linsolve::offered(form)) {
+        linsolve::state().form = form;
+        found = true;
+      }
+    if (!found) {
+      std::fprintf(stderr, "linsolve_bench: no form %s here\n", *arg);
+      return 1;
+    }
+    args.erase(arg);
+    break;
+  }
   int count = int(args.size()) - 1;
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
