@@ -34,4 +34,4 @@ package: program
 	cd build && cpack -G DEB
 
 clean:
-	rm -rf build build-release build-san build-fuzz-clang
+	rm -rf build build-release build-san build-fuzz-clang build-clang build-libcxx build-aarch64 build-i686
