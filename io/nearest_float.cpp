@@ -1,5 +1,5 @@
-// Where the standard library has no float from_chars (libc++ before 20), the C
-// library converts: strtof rounds correctly in the default rounding mode too,
+// Where the standard library has no float from_chars (libc++ 14, for one), the
+// C library converts: strtof rounds correctly in the default rounding mode too,
 // and the text has no decimal point that a locale could change.
 #include "io/nearest_float.hpp"
 
