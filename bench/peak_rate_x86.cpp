@@ -1,9 +1,9 @@
-#include "bench/peak_rate.hpp"
-
 #include <immintrin.h>
 
 #include <algorithm>
 #include <ctime>
+
+#include "bench/peak_rate.hpp"
 
 namespace bench {
 namespace {
