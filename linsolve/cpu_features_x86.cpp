@@ -12,8 +12,8 @@ namespace {
 
 #if defined(VORTEX_LIBC_CPU_FEATURES)
 // The C library has asked the processor already, at start-up: its answers cost
-// nothing, while asking again would cost a trip out of a virtual machine for
-// every question.
+// nothing, while the compiler's run-time asks again, and each of its questions
+// is a trip out of a virtual machine.
 bool avx512() {
   return CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512VL) &&
          CPU_FEATURE_ACTIVE(AVX512DQ) && CPU_FEATURE_ACTIVE(AVX512BW);

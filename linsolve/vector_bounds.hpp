@@ -48,9 +48,14 @@ inline bool decide(double sum, double magnitude, int terms, float& result) {
   return std::bit_cast<std::uint32_t>(lo) == std::bit_cast<std::uint32_t>(hi);
 }
 
-// Whether sum a (ascending, from the terms of fa and ma) is below sum b, decided
-// from the sums fa and fb of non-negative terms formed in another order, each
-// with its own magnitude sum (itself) and count; 0 false, 1 true, -1 undecided.
+// Whether the ascending sum A of one set of non-negative terms is below the
+// ascending sum B of another, decided from fa and fb, the same terms summed in
+// another order (each sum is its own magnitude sum), with their counts: 1 when
+// A < B, 0 when A >= B, -1 undecided. As in decide, the margins ba and bb
+// exceed both the difference between the two orders and the rounding of the
+// computed ends, so fa + ba as computed is at least A and fa - ba at most A,
+// and likewise for B: fa + ba < fb - bb gives A < B, and fb + bb <= fa - ba
+// gives B <= A.
 inline int decide_less(double fa, int terms_a, double fb, int terms_b) {
   if (!(fa < 0x1p1000) || !(fb < 0x1p1000)) return -1;
   const double ba = fa * (double(terms_a + 16) * 0x1p-51);

@@ -225,9 +225,11 @@ constexpr std::array<Form, kForms> built_list() {
 }
 constexpr std::array<Form, kForms> kBuiltForms = built_list();
 
-// The tables indexed by Form, null where this build holds no such form.
+// The tables indexed by Form, null where this build holds no such form or the
+// processor cannot run it.
+constexpr int kFormCount = int(Form::neon) + 1;
 struct Tables {
-  const forms::Table* by_form[5] = {};
+  const forms::Table* by_form[kFormCount] = {};
   Form best = Form::plain;
 };
 
@@ -243,9 +245,14 @@ Tables choose() {
 
 const Tables tables = choose();
 
+// The chosen form's table; the best offered one when State::form names a form
+// this build lacks or the processor cannot run, or before the tables are set
+// up.
 const forms::Table& table() {
-  const Form chosen = state().form;
-  return *tables.by_form[int(chosen == Form::best ? tables.best : chosen)];
+  const int chosen = int(state().form);
+  const forms::Table* t = chosen >= 0 && chosen < kFormCount ? tables.by_form[chosen] : nullptr;
+  if (t == nullptr) t = tables.by_form[int(tables.best)];
+  return t != nullptr ? *t : forms::plain_table;
 }
 
 }  // namespace
@@ -253,10 +260,10 @@ const forms::Table& table() {
 std::span<const Form> built_forms() { return kBuiltForms; }
 
 bool offered(Form form) {
-  return form != Form::best && int(form) < 5 && tables.by_form[int(form)] != nullptr;
+  return int(form) >= 0 && int(form) < kFormCount && tables.by_form[int(form)] != nullptr;
 }
 
-Form form_in_use() { return state().form == Form::best ? tables.best : state().form; }
+Form form_in_use() { return offered(state().form) ? state().form : tables.best; }
 
 const char* form_name(Form form) {
   switch (form) {
