@@ -53,7 +53,8 @@ void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, floa
     RHS1(subscript(i)) = float(double(ALPHA) * double(VINF));
     if (rows <= kExtent) {
       // Every subscript of the column is within bounds: the column is formed
-      // two rows at a time, and the row counter ends where the loop would leave it.
+      // in one vectorised loop, and the row counter ends where the loop would
+      // leave it.
       influence_column(rows, &matrica.XC(1), double(XV(subscript(i))), double(matrica.divisor),
                        &AMAT(1, subscript(i)));
       j = float(double(rows) + 1.0);

@@ -62,9 +62,9 @@ void pressure_step() {
     float counter = 0.0f;
     float usum = 0.0f;
     if (points <= kExtent) {
-      // Every subscript is within bounds: the velocities are formed two at a
-      // time first (the counters hold whole numbers, so j = k is the point
-      // itself), then summed in order.
+      // Every subscript is within bounds: the velocities are formed in one
+      // vectorised loop first (the counters hold whole numbers, so j = k is
+      // the point itself), then summed in order.
       const int self = subscript(k);
       induced_velocities(points, self, ends.data(), xpt, &f.GAM2(1), &f.DVEL(1));
       for (int j = 1; j <= points; ++j)
