@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "app/bounded_array.hpp"
+#include "app/command_line.hpp"
 #include "app/division_loops.hpp"
 #include "app/influence.hpp"
 #include "app/memory_tuning.hpp"
@@ -16,6 +17,7 @@
 #include "io/list_input.hpp"
 #include "io/real_to_int.hpp"
 #include "io/results_file.hpp"
+#include "io/runtime_error.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 
@@ -115,7 +117,8 @@ void run() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (const int status = answer_command_line(argc, argv); status >= 0) return status;
   // Before anything is opened: a closed standard stream is on /dev/null, so what
   // would be printed on it is discarded and no file can take its place.
   io::guard_standard_streams();
@@ -126,10 +129,6 @@ int main() {
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
   prepare_memory(&flow, sizeof flow);
-  try {
-    run();
-  } catch (const io::RunStopped& stop) {
-    return stop.status;
-  }
-  return io::kStatusNormal;
+  io::reserve_memory();
+  return io::run_to_end(run);
 }

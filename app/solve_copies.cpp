@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <new>
 
+#include "io/runtime_error.hpp"
 #include "linsolve/driver.hpp"
 #include "linsolve/matrix_access.hpp"
 
@@ -12,8 +14,11 @@ void solve_on_copies(int n, RealMatrix& AMAT, RealArray& RHS, RealArray& X) {
   const int order = n > 0 ? n : 0;
   // Every element is written before the call, so the copies start uninitialised
   // (new without an initialiser; libc++ 14 has no make_unique_for_overwrite).
-  const std::unique_ptr<float[]> a(new float[std::size_t(order) * std::size_t(order)]);
-  const std::unique_ptr<float[]> b(new float[std::size_t(order)]);
+  // Memory that runs out here stops the run with the routines still active.
+  const std::unique_ptr<float[]> a(
+      new (std::nothrow) float[std::size_t(order) * std::size_t(order)]);
+  const std::unique_ptr<float[]> b(new (std::nothrow) float[std::size_t(order)]);
+  if (!a || !b) io::out_of_memory();
   // Within the bounds, a column's leading elements are contiguous and move as
   // one block, bit for bit; beyond them the elements go one at a time, and the
   // bounds check stops the run at the first one outside.

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
+#include "io/program_name.hpp"
 #include "io/record.hpp"
 #include "io/runtime_error.hpp"
 #include "io/units.hpp"
@@ -15,6 +17,8 @@ namespace io {
 namespace {
 
 constexpr const char* kResultsName = "rezult.txt";
+constexpr const char* kWaitNotice =
+    "%s: rezult.txt is in use by another run in this folder; waiting for it to end\r\n";
 
 constexpr std::size_t kRecordBytes = 20;  // two fields of nine characters and CR LF
 constexpr std::size_t kBatchRecords = 256;
@@ -75,31 +79,61 @@ void write_out() {
   }
 }
 
+// Two runs in one folder take turns: each holds a write lock on the whole file
+// from its opening to its closing (which every end of the run does), so the
+// file ends with one run's records, whole. A run that finds the file locked
+// says so on the standard error and waits: the other run may be waiting at a
+// prompt. A file system without locks is written as before.
+void lock_results() {
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;
+  if (::fcntl(results.fd, F_SETLK, &whole) == 0) return;
+  if (errno != EACCES && errno != EAGAIN) return;
+  if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
+  std::fprintf(stderr, kWaitNotice, program_name());
+  std::fflush(stderr);
+  while (::fcntl(results.fd, F_SETLKW, &whole) != 0 && errno == EINTR) {
+  }
+}
+
 }  // namespace
 
 void results_open() {
   if (results.fd >= 0) return;  // already open on this unit
+  // Opened without blocking, so that a FIFO nobody reads is an open failure at
+  // once (ENXIO) rather than a run that hangs before its first prompt; the
+  // descriptor blocks again once it is open.
   int fd = -1;
   do {
-    fd = ::open(kResultsName, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    fd = ::open(kResultsName, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
-    const bool denied = errno == EACCES || errno == EPERM || errno == EROFS;
-    severe_error(denied ? kErrPermission : kErrOpen, kUnitResults, kResultsName);
+    const int reason = errno;
+    const bool denied = reason == EACCES || reason == EPERM || reason == EROFS;
+    severe_error(denied ? kErrPermission : kErrOpen, kUnitResults, kResultsName, reason);
   }
   if (fd <= 2) {
     // A closed standard stream gave its descriptor away: the file moves above
     // them, so that nothing but records ever goes into it.
     const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    const int reason = errno;
     ::close(fd);
-    if (moved < 0) severe_error(kErrOpen, kUnitResults, kResultsName);
+    if (moved < 0) severe_error(kErrOpen, kUnitResults, kResultsName, reason);
     fd = moved;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int reason = errno;
+    ::close(fd);
+    severe_error(kErrOpen, kUnitResults, kResultsName, reason);
   }
   struct stat st {};
   results = ResultsFile{};
   results.fd = fd;
   results.regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   register_closer(close_results);
+  if (results.regular) lock_results();
 }
 
 void results_write(float x, float cp) {

@@ -1,6 +1,8 @@
 #include "io/runtime_error.hpp"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,7 +27,13 @@ constexpr Message kMessages[] = {
     {kErrPermission, "permission to access file denied, unit %d, file %s"},
     {kErrOpen, "open failure, unit %d, file %s"},
     {kErrWrite, "write failure, unit %d, file %s"},
+    {kErrNoMemory, "insufficient virtual memory"},
 };
+
+// Freed when memory runs out: the message line and the traceback are built in
+// strings, and a heap that refused the run's last request may refuse them too.
+constexpr std::size_t kReserveBytes = 64 * 1024;
+void* reserve = nullptr;
 
 const char* message_text(int number) {
   for (const Message& m : kMessages)
@@ -66,10 +74,11 @@ void put(const std::string& line) {
   std::fwrite("\r\n", 1, 2, stderr);
 }
 
-[[noreturn]] void raise(int number, bool has_unit, int unit, const char* file) {
+[[noreturn]] void raise(int number, bool has_unit, int unit, const char* file, int os_error) {
   // The console output so far comes before the message.
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
   put("forrtl: severe (" + std::to_string(number) + "): " + compose(number, has_unit, unit, file));
+  if (os_error != 0) put(std::string("forrtl: ") + std::strerror(os_error));
 
   put(left("Image", 19) + left("PC", 10) + left("Routine", 19) + left("Line", 12) +
       left("Source", 19));
@@ -83,8 +92,20 @@ void put(const std::string& line) {
 
 }  // namespace
 
-void severe_error(int number) { raise(number, false, 0, nullptr); }
+void severe_error(int number) { raise(number, false, 0, nullptr, 0); }
 
-void severe_error(int number, int unit, const char* file) { raise(number, true, unit, file); }
+void severe_error(int number, int unit, const char* file, int os_error) {
+  raise(number, true, unit, file, os_error);
+}
+
+void reserve_memory() {
+  if (reserve == nullptr) reserve = std::malloc(kReserveBytes);
+}
+
+void out_of_memory() {
+  std::free(reserve);
+  reserve = nullptr;
+  severe_error(kErrNoMemory);
+}
 
 }  // namespace io

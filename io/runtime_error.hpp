@@ -12,11 +12,21 @@ constexpr int kErrConversion = 64;
 constexpr int kErrPermission = 9;
 constexpr int kErrOpen = 30;
 constexpr int kErrWrite = 38;
+constexpr int kErrNoMemory = 41;
 
 // Message 161, which has no unit and file.
 [[noreturn]] void severe_error(int number);
 
-// Messages that name a unit and a file (24, 59, 64, 9, 30, 38).
-[[noreturn]] void severe_error(int number, int unit, const char* file);
+// Messages that name a unit and a file (24, 59, 64, 9, 30, 38). A non-zero
+// os_error (an errno value) adds the system's reason on a line of its own
+// after the message line.
+[[noreturn]] void severe_error(int number, int unit, const char* file, int os_error = 0);
+
+// Sets aside a little memory at start-up, so that the message of an exhausted
+// memory can still be composed and printed.
+void reserve_memory();
+
+// Memory exhausted: message 41, printed from the reserve.
+[[noreturn]] void out_of_memory();
 
 }  // namespace io

@@ -1,8 +1,8 @@
 #pragma once
 // Stopping the run. Every way the run ends early goes through stop_run: it writes
-// out and closes every open file and then unwinds to main, which returns the
-// status. Nothing catches RunStopped but main (and tests), so the program never
-// continues after a stop.
+// out and closes every open file and then unwinds to run_to_end, which returns
+// the status. Nothing catches RunStopped but run_to_end (and tests), so the
+// program never continues after a stop.
 
 namespace io {
 
@@ -15,5 +15,10 @@ struct RunStopped {
 };
 
 [[noreturn]] void stop_run(int status);
+
+// Runs the body and returns the run's exit status: kStatusNormal when it
+// returns, the status of its stop otherwise. Memory that runs out anywhere in
+// the body is severe error 41, never an uncaught exception.
+int run_to_end(void (*body)());
 
 }  // namespace io

@@ -84,6 +84,9 @@ class Program : public ::testing::Test {
     bool output_to_closed_pipe = false;
     rlim_t file_size_limit = RLIM_INFINITY;
     rlim_t memory_limit = RLIM_INFINITY;
+    std::vector<std::string> arguments;
+    int input_fd = -1;     // standard input from this descriptor instead
+    std::string tag = "";  // names this run's output files, for runs side by side
   };
 
   // Runs the program with the given standard input. With unprivileged set and
@@ -96,10 +99,17 @@ class Program : public ::testing::Test {
   }
 
   Outcome run(const std::string& input, const Setting& setting) {
-    spit(root_ / "stdin", input);
+    return finish(start(input, setting), setting);
+  }
+
+  // Starts the program and returns at once; finish waits for it.
+  pid_t start(const std::string& input, const Setting& setting) {
+    const std::string tag = setting.tag;
+    spit(root_ / (tag + "stdin"), input);
     // With unprivileged set and the tests running as root, setpriv starts the
     // program as nobody.
     std::vector<std::string> command = program_command();
+    command.insert(command.end(), setting.arguments.begin(), setting.arguments.end());
     if (setting.unprivileged && geteuid() == 0)
       command.insert(command.begin(),
                      {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
@@ -109,11 +119,12 @@ class Program : public ::testing::Test {
     pid_t pid = fork();
     if (pid == 0) {
       if (chdir(work_.c_str()) != 0) _exit(200);
-      const std::string in_path = setting.input_path ? setting.input_path : root_ / "stdin";
-      const std::string out_path = setting.output_path ? setting.output_path : root_ / "stdout";
-      int in = open(in_path.c_str(), O_RDONLY);
+      const std::string in_path = setting.input_path ? setting.input_path : root_ / (tag + "stdin");
+      const std::string out_path =
+          setting.output_path ? setting.output_path : root_ / (tag + "stdout");
+      int in = setting.input_fd >= 0 ? setting.input_fd : open(in_path.c_str(), O_RDONLY);
       int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      int err = open((root_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      int err = open((root_ / (tag + "stderr")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (in < 0 || out < 0 || err < 0) _exit(201);
       int pipe_ends[2] = {-1, -1};
       if (setting.output_to_closed_pipe) {
@@ -133,15 +144,29 @@ class Program : public ::testing::Test {
       execvp(argv[0], argv.data());
       _exit(202);
     }
+    return pid;
+  }
+
+  Outcome finish(pid_t pid, const Setting& setting) {
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     Outcome r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.out = slurp(root_ / "stdout");
-    r.err = slurp(root_ / "stderr");
-    r.has_results = fs::is_regular_file(results_path());
+    r.out = slurp(root_ / (setting.tag + "stdout"));
+    r.err = slurp(root_ / (setting.tag + "stderr"));
+    std::error_code unreadable;  // a symbolic link loop, for one
+    r.has_results = fs::is_regular_file(results_path(), unreadable);
     if (r.has_results) r.results = slurp(results_path());
     return r;
+  }
+
+  // Waits up to ten seconds for a run's output file to hold the text.
+  bool shows(const std::string& file, const std::string& text) {
+    for (int tries = 0; tries < 1000; ++tries) {
+      if (slurp(root_ / file).find(text) != std::string::npos) return true;
+      usleep(10000);
+    }
+    return false;
   }
 
   fs::path results_path() const { return work_ / "rezult.txt"; }
@@ -328,23 +353,52 @@ TEST_F(Program, BadInputEndsWithTheRunTimeError) {
   }
 }
 
-TEST_F(Program, UnopenableResultsFileStopsBeforeTheFirstPrompt) {
-  spit(results_path(), "kept\r\n");
-  fs::permissions(results_path(),
-                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  Outcome r = run("10\n20\n", /*unprivileged=*/true);
-  EXPECT_EQ(r.status, 9);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.first_err_line(),
-            "forrtl: severe (9): permission to access file denied, unit 10, file rezult.txt\r");
-  EXPECT_EQ(r.results, "kept\r\n");
-
-  fs::remove(results_path());
-  fs::create_directory(results_path());
-  r = run("10\n20\n");
-  EXPECT_EQ(r.status, 30);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.first_err_line(), "forrtl: severe (30): open failure, unit 10, file rezult.txt\r");
+// Each way the results file cannot be opened stops the run before the first
+// prompt, with the system's reason on the line after the message, and leaves an
+// earlier file as it was. A FIFO that nobody reads is one of them: the run
+// must not hang in the opening.
+TEST_F(Program, UnopenableResultsFileStopsBeforeTheFirstPromptAndSaysWhy) {
+  const fs::perms read_only =
+      fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    int status;
+    const char* reason;
+  };
+  const std::string open_failure = "forrtl: severe (30): open failure, unit 10, file rezult.txt\r";
+  for (const Case& c : {
+           Case{"read-only file",
+                [&](const fs::path& p) {
+                  spit(p, "kept\r\n");
+                  fs::permissions(p, read_only);
+                },
+                9, "forrtl: Permission denied\r"},
+           Case{"directory", [](const fs::path& p) { fs::create_directory(p); }, 30,
+                "forrtl: Is a directory\r"},
+           Case{"symbolic link loop",
+                [](const fs::path& p) { fs::create_symlink(p.filename(), p); }, 30,
+                "forrtl: Too many levels of symbolic links\r"},
+           Case{"FIFO without a reader",
+                [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0666), 0); }, 30,
+                "forrtl: No such device or address\r"},
+       }) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(results_path());
+    c.make(results_path());
+    Outcome r = run("10\n20\n", /*unprivileged=*/c.status == 9);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, "");
+    const std::size_t second = r.err.find('\n') + 1;
+    EXPECT_EQ(r.first_err_line(),
+              c.status == 9 ? "forrtl: severe (9): permission to access file denied, unit 10, "
+                              "file rezult.txt\r"
+                            : open_failure);
+    EXPECT_EQ(r.err.substr(second, r.err.find('\n', second) - second), c.reason);
+    if (c.status == 9) {
+      EXPECT_EQ(r.results, "kept\r\n");
+    }
+  }
 }
 
 TEST_F(Program, FailedWriteOfTheResultsIsNotSilent) {
@@ -425,6 +479,86 @@ TEST_F(Program, AStandardOutputThatCannotBeWrittenIsAWriteFailure) {
     EXPECT_EQ(r.first_err_line(), "forrtl: severe (38): write failure, unit -1, file CONOUT$\r");
     EXPECT_EQ(r.results, "old\r\n");
   }
+}
+
+TEST_F(Program, HelpAndVersionAnswerWithoutARun) {
+  struct Case {
+    const char* argument;
+    const char* starts;
+  };
+  for (const Case& c : {Case{"--help", "Usage: vortex [--help | --version]\n"},
+                        Case{"--version", "vortex 1.0.0\n"}}) {
+    SCOPED_TRACE(c.argument);
+    Setting asked;
+    asked.arguments = {"--quiet", c.argument};
+    Outcome r = run("10\n20\n", asked);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind(c.starts, 0), 0u) << r.out;
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(results_path()));
+  }
+  // Any other argument is ignored, as it always was.
+  Setting other;
+  other.arguments = {"-v", "help"};
+  Outcome r = run("10\n20\n", other);
+  EXPECT_EQ(r.out, kPrompts);
+  EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
+}
+
+// A second run in the folder waits, saying so, while the first holds the results
+// file at its prompt; then it writes its own records, whole.
+TEST_F(Program, TwoRunsInOneFolderTakeTurnsWithTheResultsFile) {
+  int input[2];
+  ASSERT_EQ(pipe(input), 0);
+  Setting first;
+  first.tag = "first-";
+  first.input_fd = input[0];
+  const pid_t waiting_at_prompt = start("", first);
+  close(input[0]);
+  ASSERT_TRUE(shows("first-stdout", " vvedite kol-vo vihrej\n"));
+
+  Setting second;
+  second.tag = "second-";
+  const pid_t second_run = start("10\n20\n", second);
+  const std::string notice =
+      "vortex: rezult.txt is in use by another run in this folder; waiting for it to end\r\n";
+  EXPECT_TRUE(shows("second-stderr", notice));
+
+  ASSERT_EQ(write(input[1], "201\n20\n", 8), 8);
+  close(input[1]);
+  Outcome a = finish(waiting_at_prompt, first);
+  Outcome b = finish(second_run, second);
+  EXPECT_EQ(a.status, 0);
+  EXPECT_EQ(b.status, 0);
+  EXPECT_EQ(b.out, kPrompts);
+  EXPECT_EQ(b.err, notice);
+  EXPECT_EQ(b.results, reference("n10-v20", "rezult.txt"));
+}
+
+// From the least address space the program starts in to the most it needs, a
+// run ends normally, by the solver's own check or with message 41: never by a
+// signal or an escaped exception. Below that range the program does not start
+// (the kernel or the C library's start-up fails before it runs).
+TEST_F(Program, ExhaustedMemoryIsTheRunTimeErrorAtEveryLimit) {
+#if defined(VORTEX_ADDRESS_SANITIZER)
+  GTEST_SKIP() << "the address sanitizer needs more address space than any limit here";
+#endif
+  if (std::string(VORTEX_EMULATOR) != "") GTEST_SKIP() << "an emulator's own memory is limited too";
+  int exhausted = 0;
+  for (rlim_t kb = 1024; kb <= 256 * 1024; kb += 16) {
+    Setting limited;
+    limited.memory_limit = kb * 1024;
+    Outcome r = run("201\n20\n", limited);
+    if (r.out.empty() && r.err.find("forrtl") == std::string::npos) continue;  // not started
+    SCOPED_TRACE(std::to_string(kb) + " kB");
+    ASSERT_TRUE(r.status == 0 || r.status == 1 || r.status == 41) << r.status << r.err;
+    if (r.status == 41) {
+      ++exhausted;
+      EXPECT_EQ(r.first_err_line(), "forrtl: severe (41): insufficient virtual memory\r");
+    }
+    if (r.status == 0) break;
+  }
+  EXPECT_GT(exhausted, 0);
 }
 
 }  // namespace
