@@ -2,14 +2,21 @@
 # build the same way:
 #   make run            build the libraries and vortex only, then start vortex in this folder
 #   make test           build everything (program, tests, benchmark, fuzz replays) and run the tests
-#   make install        build vortex, then install it with plot-cp and the man page under PREFIX
-#   make package        the Debian package of the same files, in build/
+#   make install        build vortex, then install it with plot-cp and the man pages under PREFIX
+#   make install-strip  the same with the program stripped of its symbols and debug information
+#   make uninstall      remove the files that the last install from build/ wrote
+#   make package        the Debian package of the same files, in build-package/
 # PRESET picks the configure, build and test presets of `make test` (default; ci adds -Werror).
 PRESET ?= default
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
+# The package's program is linked against the shared run-time libraries, as Debian expects, in a
+# build folder of its own; the program of `make run` and `make install` stays static.
+# PACKAGE_PRESET=aarch64 or i686 makes the package of a cross build, in build-package-PRESET/.
+PACKAGE_PRESET ?= program
+PACKAGE_DIR ?= build-package$(if $(filter program,$(PACKAGE_PRESET)),,-$(PACKAGE_PRESET))
 
-.PHONY: build program run test install package clean
+.PHONY: build program run test install install-strip uninstall package clean
 
 build:
 	cmake --preset $(PRESET)
@@ -30,8 +37,23 @@ run: program
 install: program
 	cmake --install build --prefix $(PREFIX)
 
-package: program
-	cd build && cpack -G DEB
+install-strip: program
+	cmake --install build --prefix $(PREFIX) --strip
+
+# cmake --install lists what it wrote in build/install_manifest.txt, one path a line.
+uninstall:
+	@test -f build/install_manifest.txt || { echo "no build/install_manifest.txt: nothing installed from build/" >&2; exit 1; }
+	xargs -d '\n' rm -f -- <build/install_manifest.txt
+
+# The package's program binds every symbol at start (-z now), beside the read-only relocations of the
+# default link, as Debian's hardened builds do. A package of an earlier version left in the folder is
+# removed first.
+package:
+	cmake --preset $(PACKAGE_PRESET) -B $(PACKAGE_DIR) -DVORTEX_STATIC=OFF -DBUILD_TESTING=OFF \
+	  -DCMAKE_EXE_LINKER_FLAGS=-Wl,-z,relro,-z,now
+	cmake --build $(PACKAGE_DIR) --target vortex -j $(JOBS)
+	rm -f $(PACKAGE_DIR)/vortex_*.deb
+	cd $(PACKAGE_DIR) && cpack -G DEB
 
 clean:
-	rm -rf build build-release build-san build-fuzz-clang build-clang build-libcxx build-aarch64 build-i686
+	rm -rf build build-release build-san build-fuzz-clang build-clang build-libcxx build-aarch64 build-i686 build-package build-package-*

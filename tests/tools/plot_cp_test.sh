@@ -30,11 +30,21 @@ expect_failure() {
   ! compgen -G '.plot-cp*' >/dev/null || problem "$* left a partial picture"
 }
 
+# A run at velocity 0 writes NaN for every coefficient, one from about 1e20
+# Infinity.
+printf '  0.50000 NaN     \r\n  1.00000 NaN     \r\n' >v0.txt
+printf '  0.50000 Infinity\r\n  1.00000 Infinity\r\n' >huge.txt
+: >empty.txt
+
 if [ "$mode" = failures ]; then
-  # A run at velocity 0 writes NaN for every coefficient.
-  printf '  0.50000 NaN     \r\n  1.00000 NaN     \r\n' >v0.txt
   cp "$reference/n10-v20/rezult.txt" n10.txt
-  expect_failure 'v0.txt has no finite pressure coefficient' "$PATH" -- n10.txt v0.txt
+  # Files with nothing to draw fail only when no other file is left, each named
+  # with what it holds.
+  expect_failure 'v0.txt: no finite pressure coefficient (2 NaN, as velocity 0 gives); nothing to draw' \
+    "$PATH" -- v0.txt
+  expect_failure 'huge.txt: no finite pressure coefficient (2 infinite, as velocities from about 1e20 give)' \
+    "$PATH" -- huge.txt empty.txt
+  expect_failure 'empty.txt: no results records; nothing to draw' "$PATH" -- huge.txt empty.txt
   expect_failure 'cannot read missing.txt' "$PATH" -- n10.txt missing.txt
 
   # The same PATH with gnuplot taken out of every folder that has it.
@@ -60,5 +70,17 @@ status=0
 [ "$status" -eq 0 ] || problem "two files: exit status $status: $(cat stderr)"
 [ "$(head -c 8 both.png | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
   problem "two files: both.png is not a PNG picture"
-[ "$(ls -A)" = "$(printf 'both.png\nstderr\nstdout')" ] || problem "two files: left $(ls -A)"
+[ "$(ls -A)" = "$(printf 'both.png\nempty.txt\nhuge.txt\nstderr\nstdout\nv0.txt')" ] ||
+  problem "two files: left $(ls -A)"
+
+# A valid file beside a velocity-0 one: the valid one is drawn, the other named
+# as skipped.
+status=0
+"$plot_cp" -o valid.png "$reference/n10-v20/rezult.txt" v0.txt >stdout 2>stderr || status=$?
+[ "$status" -eq 0 ] || problem "valid and velocity 0: exit status $status: $(cat stderr)"
+[ -s valid.png ] || problem "valid and velocity 0: no picture"
+[ "$(cat stderr)" = "plot-cp: v0.txt: no finite pressure coefficient (2 NaN, as velocity 0 gives); skipped" ] ||
+  problem "valid and velocity 0: standard error: $(cat stderr)"
+[ "$(ls -A)" = "$(printf 'both.png\nempty.txt\nhuge.txt\nstderr\nstdout\nv0.txt\nvalid.png')" ] ||
+  problem "valid and velocity 0: left $(ls -A)"
 exit "$failed"
