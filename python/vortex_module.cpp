@@ -1,4 +1,5 @@
-// The Python module vortex: the program's run and its solver, with NumPy
+// The Python module vortex (its compiled part, vortex._vortex, which the
+// package's __init__.py exports): the program's run and its solver, with NumPy
 // arrays in and out, errors as exceptions and warnings through Python's
 // warnings. The module converts at its edge only; the run is compute_run(),
 // the one the program makes.
@@ -347,7 +348,7 @@ PyObject* new_class(const char* name, const char* doc, PyObject* base) {
 
 }  // namespace
 
-PYBIND11_MODULE(vortex, m) {
+PYBIND11_MODULE(_vortex, m) {
   m.doc() =
       "The pressure distribution along a thin cambered profile by the discrete vortex\n"
       "method, and the single-precision dense solver it uses: the console program's\n"
@@ -390,6 +391,9 @@ PYBIND11_MODULE(vortex, m) {
                " velocity=" + std::string(py::str(py::float_(r.velocity))) +
                " points=" + std::to_string(r.x.size()) + ">";
       });
+
+  // Shown as the package's, where scripts find it.
+  m.attr("Result").attr("__module__") = "vortex";
 
   m.def("run", &run, py::arg("count"), py::arg("velocity"),
         "run(count, velocity) -> Result\n\n"
