@@ -2,31 +2,12 @@
 
 #include "app/division_loops.hpp"
 #include "app/real_loop.hpp"
+#include "app/state.hpp"
 #include "io/call_trace.hpp"
-
-namespace {
-
-// Own state of COORD and MATRICA, kept between calls.
-struct CoordState {
-  float spacing = 0.0f;
-  float quarter = 0.0f;
-  float threequarter = 0.0f;
-  float i = 0.0f;
-};
-CoordState coord;
-
-struct MatricaState {
-  float divisor = 0.0f;
-  RealArray XC;
-  float i = 0.0f;
-  float j = 0.0f;
-};
-MatricaState matrica;
-
-}  // namespace
 
 void COORD(RealArray& XV, RealArray& XC, float NVORT) {
   io::CallScope trace("COORD");
+  CoordState& coord = app_state().coord;
   // The offsets divide 0.25 and 0.75 by NVORT; they are not fractions of the
   // stored spacing.
   coord.spacing = float(1.0 / double(NVORT));
@@ -43,6 +24,7 @@ void COORD(RealArray& XV, RealArray& XC, float NVORT) {
 void MATRICA(RealArray& XV, float NVORT, RealMatrix& AMAT, RealArray& RHS1, float ALPHA,
              float VINF) {
   io::CallScope trace("MATRICA");
+  MatricaState& matrica = app_state().matrica;
   // 2 pi as 6.28 here; the pressure step uses 6.2832.
   matrica.divisor = 6.28f;
   COORD(XV, matrica.XC, NVORT);

@@ -3,22 +3,12 @@
 #include <cmath>
 
 #include "app/real_loop.hpp"
+#include "app/state.hpp"
 #include "io/call_trace.hpp"
-
-namespace {
-
-// Own state of PROFIL, kept between calls.
-struct ProfileState {
-  int k = 0;
-  float x = 0.0f;
-  RealArray SLOPE;
-};
-ProfileState own;
-
-}  // namespace
 
 void PROFIL(float NVORT, RealArray& RHS2, RealArray& YPROF, float ALPHA, float VINF) {
   io::CallScope trace("PROFIL");
+  ProfileState& own = app_state().profil;
   int& k = own.k;
   float& x = own.x;
   k = 0;

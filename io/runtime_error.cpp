@@ -69,9 +69,12 @@ std::string_view base_name(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// A line of the message on the standard error (unit 0).
 void put(const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fwrite("\r\n", 1, 2, stderr);
+  std::FILE* err = unit_stream(kUnitError);
+  if (err == nullptr) return;
+  std::fwrite(line.data(), 1, line.size(), err);
+  std::fwrite("\r\n", 1, 2, err);
 }
 
 [[noreturn]] void raise(int number, bool has_unit, int unit, const char* file, int os_error) {
@@ -86,7 +89,7 @@ void put(const std::string& line) {
   for (auto c = calls.rbegin(); c != calls.rend(); ++c)
     put(left(program_name(), 17) + "  " + "00000000" + "  " + left(c->routine, 17) + "  " +
         right(std::to_string(c->where.line), 10) + "  " + std::string(base_name(c->where.file)));
-  std::fflush(stderr);
+  if (std::FILE* err = unit_stream(kUnitError)) std::fflush(err);
   stop_run(number);
 }
 

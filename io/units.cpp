@@ -12,6 +12,7 @@ namespace io {
 namespace {
 
 struct UnitTable {
+  std::FILE* error = stderr;
   std::FILE* input = stdin;
   std::FILE* output = stdout;
   std::FILE* results = nullptr;
@@ -26,6 +27,8 @@ UnitTable& table() {
 std::FILE** slot(int unit) {
   UnitTable& t = table();
   switch (unit) {
+    case kUnitError:
+      return &t.error;
     case kUnitInput:
       return &t.input;
     case kUnitOutput:
@@ -82,6 +85,7 @@ void close_all() {
   closers.swap(t.closers);
   for (Closer c : closers) c();
   if (t.output) std::fflush(t.output);
+  if (t.error) std::fflush(t.error);
   std::fflush(stdout);
   std::fflush(stderr);
 }
@@ -94,6 +98,7 @@ void register_closer(Closer closer) {
 
 void reset_units() {
   UnitTable& t = table();
+  t.error = stderr;
   t.input = stdin;
   t.output = stdout;
   t.results = nullptr;

@@ -1,11 +1,13 @@
 #pragma once
 // The unit table: unit 5 is the standard input, unit 6 the standard output,
-// unit 10 the results file once it is opened.
+// unit 10 the results file once it is opened, and unit 0 the standard error,
+// where the run-time's error messages go.
 #include <cstdio>
 #include <string_view>
 
 namespace io {
 
+constexpr int kUnitError = 0;
 constexpr int kUnitInput = 5;
 constexpr int kUnitOutput = 6;
 constexpr int kUnitResults = 10;
@@ -44,7 +46,8 @@ void close_all();
 using Closer = void (*)();
 void register_closer(Closer closer);
 
-// Restores the table to its start: 5 and 6 on the standard streams, nothing else.
+// Restores the table to its start: 0, 5 and 6 on the standard streams, nothing
+// else.
 void reset_units();
 
 }  // namespace io

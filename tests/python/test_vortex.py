@@ -1,0 +1,199 @@
+"""The module against the program it wraps: the same bytes, whatever ran
+before, from any thread, under any rounding mode, and errors that leave the
+process running."""
+import ctypes
+import functools
+import os
+import pathlib
+import platform
+import random
+import subprocess
+import tempfile
+import threading
+import warnings
+
+import numpy as np
+import pytest
+
+import vortex
+
+REFERENCE = pathlib.Path(__file__).resolve().parents[1] / "app" / "reference"
+PROMPTS = " vvedite kol-vo vihrej\n vvedite skorost\n"
+
+
+@functools.lru_cache(maxsize=None)
+def console(count, velocity):
+    """The built program (VORTEX_PROGRAM) run in a fresh folder: its status,
+    standard output and rezult.txt."""
+    program = os.environ.get("VORTEX_PROGRAM")
+    if not program:
+        pytest.skip("VORTEX_PROGRAM names no built program")
+    with tempfile.TemporaryDirectory() as work:
+        done = subprocess.run([program], input=f"{count}\n{velocity}\n".encode(),
+                              cwd=work, capture_output=True, check=False)
+        results = pathlib.Path(work, "rezult.txt").read_bytes()
+    return done.returncode, done.stdout.decode(), results.decode()
+
+
+def reference(folder, name="rezult.txt"):
+    """A file of a stored reference run, line ends kept."""
+    return (REFERENCE / folder / name).read_bytes().decode()
+
+
+def records(result):
+    """The records formed from x and cp (finite values: five decimals of the
+    exact value, ties to even)."""
+    return "".join(f"{x:9.5f}{cp:9.5f}\r\n" for x, cp in zip(result.x.tolist(), result.cp.tolist()))
+
+
+def assert_same_as_console(count, velocity):
+    status, stdout, results = console(count, velocity)
+    assert status == 0 and stdout.startswith(PROMPTS)
+    messages = stdout[len(PROMPTS):]
+    r = vortex.run(count, velocity)
+    assert r.results_text == results
+    assert "".join(r.messages) == messages
+    assert r.x.dtype == r.cp.dtype == np.float32
+    if np.isfinite(r.cp).all():
+        assert records(r) == results
+    return r
+
+
+@pytest.mark.parametrize("folder", sorted(p.name for p in REFERENCE.iterdir()))
+def test_reference_runs(folder):
+    count, _, velocity = folder[1:].partition("-v")
+    stdout = reference(folder, "stdout.txt")[len(PROMPTS):]
+    results = reference(folder)
+    if (REFERENCE / folder / "status.txt").read_text().strip() == "1":
+        with pytest.raises(vortex.SolverError) as stopped:
+            vortex.run(count, velocity or "20")
+        assert (stopped.value.type, stopped.value.code, stopped.value.text) == (5, 1, stdout)
+        return
+    r = vortex.run(count, velocity or "20")
+    assert (r.results_text, "".join(r.messages)) == (results, stdout)
+
+
+@pytest.mark.parametrize("count", range(1, 202))
+def test_every_count_at_velocity_20(count):
+    r = assert_same_as_console(count, 20)
+    assert len(r.x) == len(r.circulation) == count
+    assert r.lift_coefficient == 2 * np.sum(r.circulation, dtype=np.float64) / 20
+
+
+@pytest.mark.parametrize("count, velocity", [
+    ("5.7", 20), (5.7, "-7"), ("1d2", "3*2.5"), ("1.0Q2", "1e1"), ("201.9", 20),
+    ("  10 25", 0.1), (10, 1000), (10, 0),
+])
+def test_velocities_and_strings(count, velocity):
+    r = assert_same_as_console(count, velocity)
+    if r.velocity == 0:
+        assert np.isnan(r.cp).all() and np.isnan(r.lift_coefficient)
+
+
+def test_a_run_reads_nothing_of_earlier_runs():
+    # 93 vortices leave the last right-hand side entry unset: a fresh process
+    # has 0 there, the 201 run left its own.
+    vortex.run(201, 20)
+    assert vortex.run(93, 20).results_text == reference("n93-v20")
+    counts = list(range(1, 202, 4)) + [93, 99, 198]
+    first = {n: vortex.run(n, 20) for n in counts}
+    random.Random(18).shuffle(counts)
+    for n in counts:
+        r = vortex.run(n, 20)
+        assert r.results_text == first[n].results_text
+        assert r.cp.tobytes() == first[n].cp.tobytes()
+        assert r.circulation.tobytes() == first[n].circulation.tobytes()
+
+
+def test_threads_give_the_serial_bytes():
+    counts = [201, 93, 10, 150, 57, 199, 64, 5.7]
+    serial = {n: vortex.run(n, 20).results_text for n in counts}
+    failures = []
+
+    def worker(order):
+        for n in order:
+            if vortex.run(n, 20).results_text != serial[n]:
+                failures.append(n)
+
+    threads = [threading.Thread(target=worker, args=(random.Random(i).sample(counts, len(counts)),))
+               for i in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert failures == []
+
+
+def test_the_interpreter_runs_on_while_the_solver_works():
+    n = 1500
+    a = np.random.default_rng(18).standard_normal((n, n)).astype(np.float32) + n * np.eye(n, dtype=np.float32)
+    worker = threading.Thread(target=vortex.lsarg, args=(a, np.ones(n, np.float32)))
+    worker.start()
+    passes = 0
+    while worker.is_alive():
+        passes += 1
+    worker.join()
+    assert passes > 10000
+
+
+FE_UPWARD = {"x86_64": 0x800, "aarch64": 0x400000}.get(platform.machine())
+
+
+@pytest.mark.skipif(FE_UPWARD is None, reason="FE_UPWARD of this processor not known here")
+def test_a_host_rounding_upward_changes_nothing_and_is_kept():
+    libc = ctypes.CDLL(None)
+    expected = vortex.run(93, 20)
+    assert libc.fesetround(FE_UPWARD) == 0
+    try:
+        r = vortex.run(93, 20.0)
+        x = vortex.lsarg(np.array([[3, 1], [1, 3]], np.float32), np.array([1, 0.1], np.float32))
+        mode = libc.fegetround()
+    finally:
+        libc.fesetround(0)
+    assert mode == FE_UPWARD
+    assert r.results_text == expected.results_text
+    assert r.cp.tobytes() == expected.cp.tobytes()
+    nearest = vortex.lsarg(np.array([[3, 1], [1, 3]], np.float32), np.array([1, 0.1], np.float32))
+    assert x.tobytes() == nearest.tobytes()
+
+
+@pytest.mark.parametrize("count, number", [(202, 161), ("abc", 64), ("", 24), ("'5'", 59)])
+def test_run_time_errors_raise_and_the_process_goes_on(count, number):
+    status, _, results = console(count, 20)
+    with pytest.raises(vortex.RunError) as stopped:
+        vortex.run(count, 20)
+    assert stopped.value.number == number == status
+    assert stopped.value.text.startswith(f"forrtl: severe ({number}): ")
+    assert results == ""
+    assert vortex.run(10, 20).results_text == reference("n10-v20")
+
+
+@pytest.mark.parametrize("count", [0, ",", -3, float("nan")])
+def test_counts_below_one_stop_in_the_solver(count):
+    with pytest.raises(vortex.SolverError) as stopped:
+        vortex.run(count, 20)
+    assert (stopped.value.type, stopped.value.code) == (5, 1)
+    assert "The number of equations must be positive" in stopped.value.text
+
+
+def test_lsarg_layouts_and_orientation_agree():
+    a = np.array([[4, -2, 1], [3, 6, -4], [2, 1, 8]], np.float32)
+    b = np.array([12, -25, 32], np.float32)
+    x = vortex.lsarg(a, b)
+    assert np.allclose(a.astype(np.float64) @ x, b, rtol=1e-6)
+    assert vortex.lsarg(np.asfortranarray(a), b).tobytes() == x.tobytes()
+    assert vortex.lsarg(a.T.copy(), b, transpose=True).tobytes() == x.tobytes()
+    assert vortex.lsarg(np.asfortranarray(a).T, b, transpose=True).tobytes() == x.tobytes()
+    with pytest.raises(TypeError):
+        vortex.lsarg(a.astype(np.float64), b)
+
+
+def test_lsarg_singular_raises_and_nearly_singular_warns():
+    with pytest.raises(vortex.SolverError) as stopped:
+        vortex.lsarg(np.array([[1, 2], [2, 4]], np.float32), np.ones(2, np.float32))
+    assert stopped.value.type == 4 and "singular" in stopped.value.text
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        vortex.lsarg(np.array([[1, 1], [1, 1 + 2**-22]], np.float32), np.ones(2, np.float32))
+    assert [w.category for w in caught] == [vortex.SolverWarning]
+    assert "ill-conditioned" in str(caught[0].message)
