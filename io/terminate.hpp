@@ -1,8 +1,9 @@
 #pragma once
 // Stopping the run. Every way the run ends early goes through stop_run: it writes
 // out and closes every open file and then unwinds to run_to_end, which returns
-// the status. Nothing catches RunStopped but run_to_end (and tests), so the
-// program never continues after a stop.
+// the status. Nothing catches RunStopped but run_to_end, the Python module's
+// calls (which end the call, not the process) and tests, so a run never
+// continues after a stop.
 
 namespace io {
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cfenv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -22,6 +23,7 @@
 #include "app/state.hpp"
 #include "errstack/stack.hpp"
 #include "io/list_input.hpp"
+#include "io/nearest_float.hpp"
 #include "io/record.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
@@ -64,15 +66,22 @@ Given given(py::handle value, const char* name) {
     g.text = value.cast<std::string>();
     return g;
   }
-  if (PyLong_Check(value.ptr())) {
+  // Integers of every kind (Python's, NumPy's) go to float in one rounding:
+  // from a long long, or from their decimal digits where they are larger.
+  if (PyIndex_Check(value.ptr())) {
+    const py::object whole = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
+    if (!whole) throw py::error_already_set();
     int overflow = 0;
-    const long long v = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
+    const long long v = PyLong_AsLongLongAndOverflow(whole.ptr(), &overflow);
     if (v == -1 && PyErr_Occurred()) throw py::error_already_set();
     if (overflow == 0) {
       g.kind = Given::Kind::integer;
       g.integer = v;
       return g;
     }
+    const std::optional<float> nearest = io::nearest_float(std::string(py::str(whole)) + "e0");
+    g.real = nearest ? double(*nearest) : overflow * HUGE_VAL;
+    return g;
   }
   PyObject* real = PyNumber_Float(value.ptr());
   if (real == nullptr) {
@@ -320,10 +329,16 @@ Result run(py::handle count_value, py::handle velocity_value) {
 }
 
 py::array_t<float> lsarg(py::handle a_value, py::handle b_value, bool transpose) {
-  // Copied to column order where needed; a type that float cannot hold
-  // exactly (float64 among them) is refused rather than rounded.
-  auto a = py::array_t<float, py::array::f_style>::ensure(a_value);
-  auto b = py::array_t<float, py::array::c_style>::ensure(b_value);
+  // Copied to column order where needed. An array of a type that float cannot
+  // hold exactly (float64 among them) is refused rather than rounded; a list
+  // or a scalar is converted, to nearest whatever the caller has set.
+  py::array_t<float, py::array::f_style> a;
+  py::array_t<float, py::array::c_style> b;
+  {
+    const ProgramEnvironment environment;
+    a = py::array_t<float, py::array::f_style>::ensure(a_value);
+    b = py::array_t<float, py::array::c_style>::ensure(b_value);
+  }
   if (!a || !b)
     throw py::type_error("a and b must be float32 arrays (numpy.asarray(a, dtype=numpy.float32))");
   if (a.ndim() != 2 || a.shape(0) != a.shape(1)) throw py::value_error("a must be a square matrix");
@@ -360,8 +375,8 @@ PYBIND11_MODULE(_vortex, m) {
 
   classes.run_error = new_class("vortex.RunError",
                                 "A run-time error ended the run: .number (161 array bounds, 24 end "
-                                "of input, 59 input syntax, 64 input conversion) and .text, the "
-                                "\"forrtl: severe\" line.",
+                                "of input, 59 input syntax, 64 input conversion, 41 memory "
+                                "exhausted) and .text, the \"forrtl: severe\" line.",
                                 PyExc_RuntimeError);
   classes.solver_error = new_class("vortex.SolverError",
                                    "The solver stopped the run: .type and .code of its error, "
