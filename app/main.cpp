@@ -3,7 +3,6 @@
 #include <array>
 #include <cfenv>
 #include <cmath>
-#include <csignal>
 
 #include "app/bounded_array.hpp"
 #include "app/command_line.hpp"
@@ -126,9 +125,8 @@ int main(int argc, char** argv) {
   std::fesetenv(FE_DFL_ENV);
   // A reader that has gone (a closed pipe) and a file-size limit are failed
   // writes (message 38), not signals that kill the run.
-  std::signal(SIGPIPE, SIG_IGN);
-  std::signal(SIGXFSZ, SIG_IGN);
+  io::ignore_write_signals();
   prepare_memory(&flow, sizeof flow);
   io::reserve_memory();
-  return io::run_to_end(run);
+  return io::exit_code(io::run_to_end(run));
 }
