@@ -20,11 +20,14 @@ namespace {
 
 HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
 
-// A descriptor that the C run-time has no handle for: a stream that was absent
-// when the program started (-2) or is not open (-1).
+// A descriptor without a usable handle: a stream that was absent when the
+// program started (the C run-time gives -2, -1 or a null handle) or one that
+// was closed.
 bool absent(int fd) {
   const std::intptr_t h = ::_get_osfhandle(fd);
-  return h == -1 || h == -2;
+  if (h == -1 || h == -2 || h == 0) return true;
+  return ::GetFileType(reinterpret_cast<HANDLE>(h)) == FILE_TYPE_UNKNOWN &&
+         ::GetLastError() != NO_ERROR;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The results file's cases as Windows has them: a file that another program
 // holds and a folder, refused with the reasons of the POSIX program; a lock
-// that another handle holds; and the exit codes with their severity bits.
+// that another handle holds; a closed standard stream; and the exit codes
+// with their severity bits.
 #include <gtest/gtest.h>
+#include <io.h>
 #include <windows.h>
 
 #include <filesystem>
@@ -77,6 +79,26 @@ TEST_F(ResultsFile, TheLockIsHeldAgainstEveryOtherOpening) {
   io::results_close();
   EXPECT_EQ(io::platform::try_lock(other.fd), io::platform::Lock::taken);
   EXPECT_TRUE(io::platform::close(other.fd));
+}
+
+// The standard input stands for any standard stream here: the test's own
+// output stays where it is.
+TEST_F(ResultsFile, NeverTakesTheDescriptorOfAClosedStandardStream) {
+  const int saved = ::_dup(0);
+  ASSERT_GE(saved, 0);
+  ::_close(0);
+  io::results_open();
+  io::results_write(0.1f, -0.5f);
+  const bool still_closed = ::_get_osfhandle(0) == -1;
+  io::results_close();
+  io::guard_standard_streams();  // and at start-up, the stream is on NUL
+  const bool on_null =
+      ::GetFileType(reinterpret_cast<HANDLE>(::_get_osfhandle(0))) == FILE_TYPE_CHAR;
+  ::_dup2(saved, 0);
+  ::_close(saved);
+  EXPECT_TRUE(still_closed);
+  EXPECT_TRUE(on_null);
+  EXPECT_EQ(file_bytes("rezult.txt"), iotest::kFirst);
 }
 
 TEST(ExitCode, RunTimeErrorsCarryTheSeverityBits) {
