@@ -1,7 +1,6 @@
 // vortex: the pressure distribution along a thin cambered profile in a uniform
 // stream by the discrete vortex method.
 #include <cfenv>
-#include <csignal>
 
 #include "app/command_line.hpp"
 #include "app/memory_tuning.hpp"
@@ -54,9 +53,8 @@ int main(int argc, char** argv) {
   std::fesetenv(FE_DFL_ENV);
   // A reader that has gone (a closed pipe) and a file-size limit are failed
   // writes (message 38), not signals that kill the run.
-  std::signal(SIGPIPE, SIG_IGN);
-  std::signal(SIGXFSZ, SIG_IGN);
+  io::ignore_write_signals();
   prepare_memory(&flow, sizeof flow);
   io::reserve_memory();
-  return io::run_to_end(run);
+  return io::exit_code(io::run_to_end(run));
 }

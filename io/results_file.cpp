@@ -1,13 +1,10 @@
 #include "io/results_file.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "io/platform.hpp"
 #include "io/program_name.hpp"
 #include "io/record.hpp"
 #include "io/runtime_error.hpp"
@@ -29,10 +26,10 @@ constexpr std::size_t kBatchRecords = 256;
 // holds a record cut short.
 struct ResultsFile {
   int fd = -1;
-  off_t written = 0;        // bytes of whole records written out by this run
-  bool cut = false;         // the file has been cut after the first records
-  bool regular = false;     // a regular file (only such a file can be cut)
-  std::size_t pending = 0;  // bytes of whole records gathered in batch
+  std::int64_t written = 0;  // bytes of whole records written out by this run
+  bool cut = false;          // the file has been cut after the first records
+  bool regular = false;      // a regular file (only such a file can be cut)
+  std::size_t pending = 0;   // bytes of whole records gathered in batch
   char batch[kBatchRecords * kRecordBytes];
 };
 
@@ -42,40 +39,24 @@ ResultsFile results;
 
 void close_results() { results_close(); }
 
-// Writes the bytes; returns how many the file took, all of them unless it
-// refused some.
-std::size_t write_all(int fd, const char* data, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    if (n == 0) break;
-    done += std::size_t(n);
-  }
-  return done;
-}
-
 // Writes out the gathered records. The first piece written cuts off whatever an
 // earlier run left beyond it; a device or a pipe has nothing to cut.
 void write_out() {
   const std::size_t size = results.pending;
   if (size == 0) return;
   results.pending = 0;
-  const std::size_t done = write_all(results.fd, results.batch, size);
-  results.written += off_t(done - done % kRecordBytes);
+  const std::size_t done = platform::write_all(results.fd, results.batch, size);
+  results.written += std::int64_t(done - done % kRecordBytes);
   if (done < size) {
     // A record cut short is taken back. A file that took nothing of the first
     // piece still holds what an earlier run left, and keeps it.
     if (results.regular && (done > 0 || results.cut))
-      (void)::ftruncate(results.fd, results.written);
+      (void)platform::truncate(results.fd, results.written);
     write_failure();
   }
   if (!results.cut) {
     results.cut = true;
-    if (::ftruncate(results.fd, results.written) != 0 && results.regular) write_failure();
+    if (!platform::truncate(results.fd, results.written) && results.regular) write_failure();
   }
 }
 
@@ -85,53 +66,24 @@ void write_out() {
 // says so on the standard error and waits: the other run may be waiting at a
 // prompt. A file system without locks is written as before.
 void lock_results() {
-  struct flock whole {};
-  whole.l_type = F_WRLCK;
-  whole.l_whence = SEEK_SET;
-  if (::fcntl(results.fd, F_SETLK, &whole) == 0) return;
-  if (errno != EACCES && errno != EAGAIN) return;
+  if (platform::try_lock(results.fd) != platform::Lock::held) return;
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
   std::fprintf(stderr, kWaitNotice, program_name());
   std::fflush(stderr);
-  while (::fcntl(results.fd, F_SETLKW, &whole) != 0 && errno == EINTR) {
-  }
+  platform::wait_for_lock(results.fd);
 }
 
 }  // namespace
 
 void results_open() {
   if (results.fd >= 0) return;  // already open on this unit
-  // Opened without blocking, so that a FIFO nobody reads is an open failure at
-  // once (ENXIO) rather than a run that hangs before its first prompt; the
-  // descriptor blocks again once it is open.
-  int fd = -1;
-  do {
-    fd = ::open(kResultsName, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    const int reason = errno;
-    const bool denied = reason == EACCES || reason == EPERM || reason == EROFS;
-    severe_error(denied ? kErrPermission : kErrOpen, kUnitResults, kResultsName, reason);
-  }
-  if (fd <= 2) {
-    // A closed standard stream gave its descriptor away: the file moves above
-    // them, so that nothing but records ever goes into it.
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-    const int reason = errno;
-    ::close(fd);
-    if (moved < 0) severe_error(kErrOpen, kUnitResults, kResultsName, reason);
-    fd = moved;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    const int reason = errno;
-    ::close(fd);
-    severe_error(kErrOpen, kUnitResults, kResultsName, reason);
-  }
-  struct stat st {};
+  const platform::Opened opened = platform::open_for_writing(kResultsName);
+  if (opened.fd < 0)
+    severe_error(opened.denied ? kErrPermission : kErrOpen, kUnitResults, kResultsName,
+                 opened.error);
   results = ResultsFile{};
-  results.fd = fd;
-  results.regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  results.fd = opened.fd;
+  results.regular = platform::is_regular(opened.fd);
   register_closer(close_results);
   if (results.regular) lock_results();
 }
@@ -149,7 +101,7 @@ void results_close() {
   write_out();  // a failure stops the run, and the stop closes the file
   const int fd = results.fd;
   results.fd = -1;
-  if (::close(fd) != 0) write_failure();
+  if (!platform::close(fd)) write_failure();
 }
 
 }  // namespace io

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "io/call_trace.hpp"
+#include "io/platform.hpp"
 #include "io/program_name.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
@@ -81,7 +81,7 @@ void put(const std::string& line) {
   // The console output so far comes before the message.
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
   put("forrtl: severe (" + std::to_string(number) + "): " + compose(number, has_unit, unit, file));
-  if (os_error != 0) put(std::string("forrtl: ") + std::strerror(os_error));
+  if (os_error != 0) put(std::string("forrtl: ") + platform::reason(os_error));
 
   put(left("Image", 19) + left("PC", 10) + left("Routine", 19) + left("Line", 12) +
       left("Source", 19));

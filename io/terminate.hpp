@@ -17,6 +17,13 @@ struct RunStopped {
 
 [[noreturn]] void stop_run(int status);
 
+// The process's exit code for a run's status. A run-time error's status is its
+// message number; where the system keeps the whole exit code (Windows) it
+// carries the severity bits 0xC0000000 (0xC00000A1 for 161), elsewhere the low
+// 8 bits are kept, which are the number. Normal ends and solver stops are as
+// they are.
+int exit_code(int status);
+
 // Runs the body and returns the run's exit status: kStatusNormal when it
 // returns, the status of its stop otherwise. Memory that runs out anywhere in
 // the body is severe error 41, never an uncaught exception.

@@ -1,9 +1,5 @@
 #include "io/units.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <vector>
 
 #include "io/runtime_error.hpp"
@@ -49,18 +45,6 @@ std::FILE* unit_stream(int unit) {
 
 void bind_unit(int unit, std::FILE* stream) {
   if (std::FILE** s = slot(unit)) *s = stream;
-}
-
-void guard_standard_streams() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    // The lower descriptors are open by now, so the open takes this one.
-    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    if (opened >= 0 && opened != fd) {
-      ::dup2(opened, fd);
-      ::close(opened);
-    }
-  }
 }
 
 void write_line(int unit, std::string_view text) {

@@ -19,10 +19,18 @@ constexpr const char* kConsoleInputName = "CONIN$";
 constexpr int kConsoleOutputUnit = -1;
 constexpr const char* kConsoleOutputName = "CONOUT$";
 
-// Makes sure that descriptors 0, 1 and 2 are open, on /dev/null where one is
-// closed, so that no file the run opens can become a standard stream. Called
-// once at start-up, before anything is opened.
+// Makes sure that descriptors 0, 1 and 2 are open, on the null device where
+// one is closed, so that no file the run opens can become a standard stream.
+// Where text lines end in CR LF (Windows), the standard output stays a text
+// stream and the standard error is written byte for byte: the run-time's
+// messages carry their own CR LF. Called once at start-up, before anything is
+// opened.
 void guard_standard_streams();
+
+// A reader that has gone (a closed pipe) and a file-size limit make a write
+// fail (message 38) instead of raising signals that kill the run, on the
+// systems that have those signals.
+void ignore_write_signals();
 
 // The stream bound to a unit, or nullptr when the unit is not open.
 std::FILE* unit_stream(int unit);

@@ -113,9 +113,7 @@ TEST_F(ShowTest, PrintingTwicePrintsOnce) {
 }
 
 TEST_F(ShowTest, MessagesGoToTheErrorUnitOfTheMoment) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* other = open_memstream(&buffer, &size);
+  std::FILE* other = std::tmpfile();
   ASSERT_NE(other, nullptr);
   io::bind_unit(io::kUnitResults, other);
   int unit = io::kUnitResults;
@@ -125,12 +123,13 @@ TEST_F(ShowTest, MessagesGoToTheErrorUnitOfTheMoment) {
   unit = io::kUnitOutput;
   UMACH(-3, unit);
   E1MES(kWarningImmediate, 2, "Here.");
-  std::fflush(other);
-  EXPECT_EQ(std::string(buffer, size), "\n *** WARNING  ERROR 1 from LSARG.  Elsewhere.\n");
+  std::rewind(other);
+  std::string elsewhere;
+  for (int c; (c = std::getc(other)) != EOF;) elsewhere.push_back(char(c));
+  EXPECT_EQ(elsewhere, "\n *** WARNING  ERROR 1 from LSARG.  Elsewhere.\n");
   EXPECT_EQ(console(), "\n *** WARNING  ERROR 2 from LSARG.  Here.\n");
   io::bind_unit(io::kUnitResults, nullptr);
   std::fclose(other);
-  std::free(buffer);
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #pragma once
 // Helpers of the I/O tests: a temporary working directory and the bytes of a
 // file.
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace iotest {
@@ -15,8 +14,11 @@ class TempWorkDir {
  public:
   TempWorkDir() {
     old_ = std::filesystem::current_path();
-    std::string templ = (std::filesystem::temp_directory_path() / "vortex-io-XXXXXX").string();
-    dir_ = ::mkdtemp(templ.data());
+    // A name no other directory has: create_directory is false for one that exists.
+    std::random_device seed;
+    do {
+      dir_ = std::filesystem::temp_directory_path() / ("vortex-io-" + std::to_string(seed()));
+    } while (!std::filesystem::create_directory(dir_));
     std::filesystem::current_path(dir_);
   }
   ~TempWorkDir() {
