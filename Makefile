@@ -56,4 +56,4 @@ package:
 	cd $(PACKAGE_DIR) && cpack -G DEB
 
 clean:
-	rm -rf build build-release build-san build-fuzz-clang build-clang build-libcxx build-aarch64 build-i686 build-package build-package-*
+	rm -rf build build-release build-san build-fuzz-clang build-clang build-libcxx build-aarch64 build-i686 build-package build-package-* build-windows
