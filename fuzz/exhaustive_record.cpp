@@ -4,7 +4,6 @@
 // overflow to asterisks applied to the printf text. Not part of the test run:
 // it takes a while. Usage: exhaustive_record [threads] (default 2).
 #include <atomic>
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "fuzz/record_oracle.hpp"
+#include "io/bit_cast.hpp"
 #include "io/record.hpp"
 
 namespace {
@@ -35,7 +35,7 @@ constexpr std::uint64_t kMaxReported = 20;
 void sweep(std::uint64_t first, std::uint64_t last, Counts& c) {
   for (std::uint64_t b = first; b < last; ++b) {
     const std::uint32_t bits = std::uint32_t(b);
-    const float v = std::bit_cast<float>(bits);
+    const float v = io::bit_cast<float>(bits);
     const std::string field = io::fixed_field(v, 9, 5);
     const std::string expected = fuzz::expected_field(v, 9, 5);
     ++c.checked;
