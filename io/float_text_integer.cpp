@@ -12,13 +12,17 @@
 // digits alone: the dropped digits are above, at or below half a unit of the
 // last kept one, and a tie keeps an even last digit. Nothing is rounded
 // before, so the text is the exact value rounded once, ties to even, which is
-// what to_chars writes.
+// what to_chars writes. The fixed form with few decimals mostly takes a
+// shorter way with the same argument (scaled_whole): |v| 10^d rounded to a
+// whole number within 64 bits.
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,16 +61,26 @@ struct Exact {
   int exponent = 0;
 };
 
-Exact exact_decimal(float v) {
+// |v| = m 2^e, m a whole number below 2^24.
+struct Binary {
+  std::uint32_t m = 0;
+  int e = 0;
+};
+
+Binary binary(float v) {
   std::uint32_t bits = 0;
   std::memcpy(&bits, &v, sizeof bits);
   const int biased = int((bits >> 23) & 0xffu);
-  std::uint32_t m = bits & 0x7fffffu;
-  int e = -149;  // zero and the subnormals
+  Binary b{bits & 0x7fffffu, -149};  // zero and the subnormals
   if (biased != 0) {
-    m |= 0x800000u;
-    e = biased - 150;
+    b.m |= 0x800000u;
+    b.e = biased - 150;
   }
+  return b;
+}
+
+Exact exact_decimal(float v) {
+  const auto [m, e] = binary(v);
   if (m == 0) return {"0", 0};
   std::vector<std::uint32_t> limbs{m};  // m < 2^24 < 10^9
   Exact x;
@@ -109,20 +123,47 @@ void round_digits(std::string& digits, std::size_t keep) {
     ++digits[i - 1];
 }
 
+// round(|v| 10^d), ties to even, in 64 bits where it can be formed there:
+// |v| 10^d = m 5^d 2^(e+d) exactly, and for d <= 16 the whole number k = m 5^d
+// is below 2^24 5^16 < 2^62. A negative power of two is a right shift whose
+// remainder, compared with the half, rounds it; a positive one a left shift
+// that must lose no bit. Nothing otherwise.
+std::optional<std::uint64_t> scaled_whole(const Binary& b, int d) {
+  if (d > 16) return std::nullopt;
+  std::uint64_t k = b.m;
+  for (int i = 0; i < d; ++i) k *= 5;
+  const int shift = b.e + d;
+  if (shift >= 0) {
+    if (shift >= 64 || k > (UINT64_MAX >> shift)) return std::nullopt;
+    return k << shift;
+  }
+  const int s = -shift;
+  if (s > 62) return 0;  // k < 2^62 <= half of 2^s
+  const std::uint64_t q = k >> s;
+  const std::uint64_t r = k & ((std::uint64_t(1) << s) - 1);
+  const std::uint64_t half = std::uint64_t(1) << (s - 1);
+  return q + (r > half || (r == half && (q & 1) != 0) ? 1 : 0);
+}
+
 }  // namespace
 
 std::string fixed_text(float v, int decimals) {
-  const Exact x = exact_decimal(v);
   const std::size_t d = std::size_t(decimals);
-  // round(|v| 10^d): the digits down to the place of 10^-d, which is
-  // size + exponent + d digits from the first; fewer than none lie below half
-  // a unit of that place (|v| < 10^(-d-1)) and round to zero.
-  const long keep = long(x.digits.size()) + x.exponent + decimals;
   std::string whole = "0";
-  if (keep >= 0) {
-    whole = x.digits;
-    round_digits(whole, std::size_t(keep));
-    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+  if (const std::optional<std::uint64_t> scaled = scaled_whole(binary(v), decimals)) {
+    char buf[24];
+    whole.assign(buf, std::to_chars(buf, buf + sizeof buf, *scaled).ptr);
+  } else {
+    // The digits down to the place of 10^-d, which is size + exponent + d
+    // digits from the first; fewer than none lie below half a unit of that
+    // place (|v| < 10^(-d-1)) and round to zero.
+    const Exact x = exact_decimal(v);
+    const long keep = long(x.digits.size()) + x.exponent + decimals;
+    if (keep >= 0) {
+      whole = x.digits;
+      round_digits(whole, std::size_t(keep));
+      whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    }
   }
   if (whole.size() <= d) whole.insert(0, d + 1 - whole.size(), '0');
   std::string text = std::signbit(v) ? "-" : "";
