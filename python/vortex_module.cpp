@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -314,13 +315,24 @@ PYBIND11_MODULE(_vortex, m) {
       "with round to nearest and no traps whatever the caller has set, and restore\n"
       "the caller's floating-point environment. They are serialised by a lock of\n"
       "the module and release the interpreter lock while they compute. A call is\n"
-      "not interrupted part way: Ctrl-C raises KeyboardInterrupt when it returns.";
+      "not interrupted part way: Ctrl-C raises KeyboardInterrupt when it returns.\n"
+      "A child process made by os.fork() can call the module also when another\n"
+      "thread of the parent was in a call at the fork.";
   m.attr("__version__") = VORTEX_VERSION;
 
   classes.result = package_class("vortex._result", "Result");
   classes.run_error = package_class("vortex._errors", "RunError");
   classes.solver_error = package_class("vortex._errors", "SolverError");
   classes.solver_warning = package_class("vortex._errors", "SolverWarning");
+
+  // A child forked while another thread held the lock has that thread no more,
+  // and nobody to release the lock: the child makes the lock anew. What the
+  // interrupted call left in the process-wide state is not read: the next
+  // call starts as a fresh run.
+  const py::module_ os = py::module_::import("os");
+  if (py::hasattr(os, "register_at_fork"))
+    os.attr("register_at_fork")(py::arg("after_in_child") =
+                                    py::cpp_function([] { new (&call_lock) std::mutex; }));
 
   m.def("run", &run, py::arg("count"), py::arg("velocity"),
         "One run of the program: writes no file and prints nothing. count and\n"

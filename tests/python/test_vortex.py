@@ -9,6 +9,7 @@ import pathlib
 import pickle
 import platform
 import random
+import signal
 import subprocess
 import tempfile
 import threading
@@ -267,3 +268,29 @@ def test_results_and_errors_pickle_and_copy():
 def test_the_version_is_the_programs():
     done = subprocess.run([program(), "--version"], capture_output=True, check=True)
     assert done.stdout.decode() == f"vortex {vortex.__version__}\n"
+
+
+@pytest.mark.skipif(not hasattr(os, "fork"), reason="no fork on this system")
+def test_a_child_forked_during_a_call_can_call():
+    n = 3000
+    a = np.random.default_rng(18).standard_normal((n, n)).astype(np.float32) + n * np.eye(n, dtype=np.float32)
+    worker = threading.Thread(target=vortex.lsarg, args=(a, np.ones(n, np.float32)))
+    worker.start()
+    time.sleep(0.2)  # into the solve, which holds the module's lock for about a second
+    pid = os.fork()
+    if pid == 0:  # the child: one call, then out past pytest
+        status = 1
+        try:
+            status = 0 if vortex.run(10, 20).results_text == reference("n10-v20") else 2
+        finally:
+            os._exit(status)
+    forked_in_the_call = worker.is_alive()
+    worker.join()
+    deadline = time.monotonic() + 20
+    while (ended := os.waitpid(pid, os.WNOHANG))[0] == 0 and time.monotonic() < deadline:
+        time.sleep(0.05)
+    if ended[0] == 0:
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+    assert forked_in_the_call
+    assert ended[0] == pid and os.waitstatus_to_exitcode(ended[1]) == 0
