@@ -156,6 +156,15 @@
     if (result.errors) line(pre, result.errors.replace(/\r\n/g, "\n"), "err");
   }
 
+  // A float as read, in the fewest digits that give it back (5.7, not 5.699999809).
+  function shortest(v) {
+    for (let digits = 1; digits < 9 && Number.isFinite(v); ++digits) {
+      const t = Number(v.toPrecision(digits));
+      if (Math.fround(t) === v) return String(t);
+    }
+    return String(v);
+  }
+
   function describe(result) {
     if (result.status === 0) {
       const n = result.x.length;
@@ -183,7 +192,7 @@
     if (result.x.length > 0) {
       runs.push({
         x: result.x, cp: result.cp, colour: COLOURS[runs.length % COLOURS.length],
-        label: `${typed[0].trim()} vortices at ${typed[1].trim()} m/s`,
+        label: `${shortest(result.count)} vortices at ${shortest(result.velocity)} m/s`,
       });
     }
     drawPressure();
