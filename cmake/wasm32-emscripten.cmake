@@ -18,9 +18,10 @@ set(CMAKE_CXX_FLAGS_INIT -fexceptions)
 set(CMAKE_EXE_LINKER_FLAGS_INIT
   "-fexceptions -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1")
 
-# Emscripten's JavaScript passes require Debian's node-acorn, which a node
-# that does not look in /usr/share/nodejs misses: named for the links of the
-# build (the linker launcher) and of the configuration checks.
+# Emscripten's JavaScript passes load Debian's node-acorn, which a node that
+# does not look in /usr/share/nodejs finds only through NODE_PATH: set here for
+# the links of the configuration checks, and by the linker launcher for those
+# of the build.
 set(ENV{NODE_PATH} /usr/share/nodejs)
 set(CMAKE_CXX_LINKER_LAUNCHER env NODE_PATH=/usr/share/nodejs)
 # Emscripten 3.1.6's loader takes node's built-in fetch (node 18 and later) for
