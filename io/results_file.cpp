@@ -30,10 +30,10 @@ struct ResultsFile {
   bool cut = false;          // the file has been cut after the first records
   bool regular = false;      // a regular file (only such a file can be cut)
   std::size_t pending = 0;   // bytes of whole records gathered in batch
-  char batch[kBatchRecords * kRecordBytes];
+  char batch[kBatchRecords * kRecordBytes]{};
 };
 
-ResultsFile results;
+constinit ResultsFile results;
 
 [[noreturn]] void write_failure() { severe_error(kErrWrite, kUnitResults, kResultsName); }
 
