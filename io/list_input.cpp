@@ -21,18 +21,44 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // or before the end of the input belonging to it.
 constexpr int kLineEnd = '\n';
 
+// Where an input statement reads: the stream of unit 5, or a text given as the
+// input (whose end is the end of the input).
+class Source {
+ public:
+  explicit Source(std::FILE* file) : file_(file) {}
+  explicit Source(std::string_view text) : text_(text) {}
+
+  int get() {
+    if (file_ != nullptr) return std::getc(file_);
+    return at_ < text_.size() ? static_cast<unsigned char>(text_[at_++]) : EOF;
+  }
+  // Gives back the character that get() gave last.
+  void unget(int c) {
+    if (file_ != nullptr) {
+      std::ungetc(c, file_);
+    } else {
+      --at_;
+    }
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
 // The next character of the input, kLineEnd at a line end, EOF at the end.
-int next_char(std::FILE* in) {
-  const int c = std::getc(in);
+int next_char(Source& in) {
+  const int c = in.get();
   if (c != '\r') return c;
-  const int after = std::getc(in);
+  const int after = in.get();
   if (after == '\n' || after == EOF) return kLineEnd;
-  std::ungetc(after, in);
+  in.unget(after);
   return c;
 }
 
 // Passes over what is left of the line without keeping it.
-void skip_line(std::FILE* in) {
+void skip_line(Source& in) {
   int c = next_char(in);
   while (c != kLineEnd && c != EOF) c = next_char(in);
 }
@@ -119,17 +145,8 @@ void read_value(std::string_view token, float& target) {
   target = value;
 }
 
-}  // namespace
-
-void prompt(std::string_view text) {
-  std::string line = " ";
-  line += text;
-  write_line(kUnitOutput, line);
-}
-
-void read_real(float& target) {
-  std::FILE* in = unit_stream(kUnitInput);
-  if (in == nullptr) input_error(kErrEndOfFile);
+// One input statement from the source.
+void read_statement(Source& in, float& target) {
   // Blanks, tabs and line ends are passed over, so empty lines are too.
   int c = next_char(in);
   while (c == ' ' || c == '\t' || c == kLineEnd) c = next_char(in);
@@ -147,6 +164,26 @@ void read_real(float& target) {
   }
   if (c != kLineEnd && c != EOF) skip_line(in);  // the rest of the line is discarded
   read_value(value, target);
+}
+
+}  // namespace
+
+void prompt(std::string_view text) {
+  std::string line = " ";
+  line += text;
+  write_line(kUnitOutput, line);
+}
+
+void read_real(float& target) {
+  std::FILE* file = unit_stream(kUnitInput);
+  if (file == nullptr) input_error(kErrEndOfFile);
+  Source in(file);
+  read_statement(in, target);
+}
+
+void read_real(std::string_view input, float& target) {
+  Source in(input);
+  read_statement(in, target);
 }
 
 }  // namespace io

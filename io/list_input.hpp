@@ -21,4 +21,8 @@ void prompt(std::string_view text);
 // keeps at most kMaxValueLength characters: the rest of a line is passed over.
 void read_real(float& target);
 
+// The same statement reading the text as the whole input, as if it were typed
+// at the console and the input then ended.
+void read_real(std::string_view input, float& target);
+
 }  // namespace io

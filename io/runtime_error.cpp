@@ -71,6 +71,8 @@ std::string_view base_name(std::string_view path) {
 
 // A line of the message on the standard error (unit 0).
 void put(const std::string& line) {
+  transcribe_error(line);
+  transcribe_error("\r\n");
   std::FILE* err = unit_stream(kUnitError);
   if (err == nullptr) return;
   std::fwrite(line.data(), 1, line.size(), err);

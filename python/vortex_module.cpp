@@ -10,21 +10,15 @@
 #include <cfenv>
 #include <climits>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
-#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/run.hpp"
-#include "app/state.hpp"
-#include "errstack/stack.hpp"
 #include "io/list_input.hpp"
 #include "io/nearest_float.hpp"
-#include "io/record.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "linsolve/driver.hpp"
@@ -95,31 +89,6 @@ Given given(py::handle value, const char* name) {
   return g;
 }
 
-// A stream in memory that takes what the run writes on a unit.
-class Capture {
- public:
-  Capture() : stream_(open_memstream(&data_, &size_)) {
-    if (stream_ == nullptr) throw std::bad_alloc();
-  }
-  ~Capture() {
-    std::fclose(stream_);
-    std::free(data_);
-  }
-  Capture(const Capture&) = delete;
-  Capture& operator=(const Capture&) = delete;
-
-  std::FILE* stream() const { return stream_; }
-  std::string text() {
-    std::fflush(stream_);
-    return std::string(data_, size_);
-  }
-
- private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* stream_;
-};
-
 // The program's floating-point environment (round to nearest, no traps, no
 // flushing of subnormals) for the length of a call, then the host's again,
 // with the host's flags as they were.
@@ -137,14 +106,14 @@ class ProgramEnvironment {
   std::fenv_t host_{};
 };
 
-// The units of a call: unit 6 (the solver's messages) and unit 0 (the
-// run-time's error line) into memory, unit 5 on nothing, so that a run never
-// reads the host's standard input nor writes on its standard streams.
+// The units of a call: none open, so that a run never reads the host's
+// standard input nor writes on its standard streams; its messages come back in
+// its result.
 class Units {
  public:
-  Units(std::FILE* console, std::FILE* errors) {
-    io::bind_unit(io::kUnitOutput, console);
-    io::bind_unit(io::kUnitError, errors);
+  Units() {
+    io::bind_unit(io::kUnitOutput, nullptr);
+    io::bind_unit(io::kUnitError, nullptr);
     io::bind_unit(io::kUnitInput, nullptr);
   }
   ~Units() { io::reset_units(); }
@@ -152,59 +121,17 @@ class Units {
   Units& operator=(const Units&) = delete;
 };
 
-// What one call left: the message blocks that the console would have shown,
-// and, when the run was stopped, how.
-struct Outcome {
-  std::string console;
-  std::string errors;
-  std::optional<int> stopped;  // the status the run stopped with
-  int type = 0;                // at a stop of the solver: the error's type and code
-  int code = 0;
-};
-
 // Runs the body as a fresh run of the program: the interpreter lock released,
-// the module's lock held, the program's floating-point environment, every
-// state a run reads put back to its start, the units captured. A stop of the
-// run comes back in the outcome; it never ends the process.
+// the module's lock held, the program's floating-point environment, no unit
+// open. The body's own stop comes back in what it returns; it never ends the
+// process.
 template <class Body>
-Outcome fresh_run(Body body) {
-  Outcome outcome;
+auto fresh_call(Body body) {
   py::gil_scoped_release unlocked;
   const std::lock_guard<std::mutex> lock(call_lock);
   const ProgramEnvironment environment;
-  reset_run_state();
-  Capture console;
-  Capture errors;
-  {
-    const Units units(console.stream(), errors.stream());
-    try {
-      body();
-    } catch (const io::RunStopped& stop) {
-      outcome.stopped = stop.status;
-      if (stop.status == io::kStatusSolverStop) {
-        // The level that stopped the run still holds its error.
-        outcome.type = N1RTY(0);
-        outcome.code = N1RCD(0);
-      }
-    }
-  }
-  outcome.console = console.text();
-  outcome.errors = errors.text();
-  return outcome;
-}
-
-// The message blocks of the console text: each begins with its blank line.
-std::vector<std::string> message_blocks(const std::string& console) {
-  std::vector<std::string> blocks;
-  std::size_t start = 0;
-  for (std::size_t i = 1; i < console.size(); ++i) {
-    if (console[i] == '\n' && console[i - 1] == '\n') {
-      blocks.push_back(console.substr(start, i - start));
-      start = i;
-    }
-  }
-  if (start < console.size()) blocks.push_back(console.substr(start));
-  return blocks;
+  const Units units;
+  return body();
 }
 
 bool is_warning(std::string_view block) { return block.starts_with("\n *** WARNING"); }
@@ -220,58 +147,35 @@ bool is_warning(std::string_view block) { return block.starts_with("\n *** WARNI
 }
 
 // Issues the warnings of the call, then raises its error if it was stopped.
-// Returns the message blocks.
-std::vector<std::string> report(const Outcome& outcome) {
-  std::vector<std::string> blocks = message_blocks(outcome.console);
-  for (const std::string& block : blocks)
+void report(const RunEnd& end) {
+  for (const std::string& block : end.messages)
     if (is_warning(block) && PyErr_WarnEx(classes.solver_warning, block.c_str(), 1) < 0)
       throw py::error_already_set();
-  if (!outcome.stopped) return blocks;
-  if (*outcome.stopped == io::kStatusSolverStop)
-    raise(classes.solver_error, blocks.empty() ? std::string() : blocks.back(), "type",
-          outcome.type, "code", outcome.code);
+  if (end.status == io::kStatusNormal) return;
+  if (end.status == io::kStatusSolverStop)
+    raise(classes.solver_error, end.messages.empty() ? std::string() : end.messages.back(), "type",
+          end.type, "code", end.code);
   // The run-time's message line, without its line end or the traceback.
-  const std::string line = outcome.errors.substr(0, outcome.errors.find("\r\n"));
-  raise(classes.run_error, line, "number", *outcome.stopped);
+  raise(classes.run_error, end.errors.substr(0, end.errors.find("\r\n")), "number", end.status);
 }
 
-// The run's side of the module: the numbers as given, the points kept.
-class Kept final : public RunDialogue {
+// The run's side of the module: the numbers as given.
+class GivenNumbers final : public RunDialogue {
  public:
-  Kept(const Given& count, const Given& velocity) : count_(count), velocity_(velocity) {}
+  GivenNumbers(const Given& count, const Given& velocity) : count_(count), velocity_(velocity) {}
 
   void read_count(float& NVORT) override { read(count_, NVORT); }
   void read_velocity(float& VINF) override { read(velocity_, VINF); }
-  void write_point(float XPT, float CPRES) override {
-    x.push_back(XPT);
-    cp.push_back(CPRES);
-    results_text += io::results_record(XPT, CPRES);
-    results_text += "\r\n";
-  }
-
-  std::vector<float> x, cp;
-  std::string results_text;
 
  private:
   // A text is one line typed at the console, read by the program's input
   // statement.
   static void read(const Given& g, float& target) {
-    if (g.kind != Given::Kind::text) {
+    if (g.kind == Given::Kind::text) {
+      io::read_real(g.text, target);
+    } else {
       target = g.number();
-      return;
     }
-    std::string line = g.text + "\n";
-    std::FILE* in = fmemopen(line.data(), line.size(), "r");
-    if (in == nullptr) throw std::bad_alloc();
-    struct Bound {
-      std::FILE* in;
-      ~Bound() {
-        io::bind_unit(io::kUnitInput, nullptr);
-        std::fclose(in);
-      }
-    } bound{in};
-    io::bind_unit(io::kUnitInput, in);
-    io::read_real(target);
   }
 
   const Given& count_;
@@ -297,34 +201,18 @@ struct Result {
 Result run(py::handle count_value, py::handle velocity_value) {
   const Given count = given(count_value, "count");
   const Given velocity = given(velocity_value, "velocity");
-  Kept kept(count, velocity);
-  std::vector<float> circulation;
-  double lift = 0.0;
-  float nvort = 0.0f;
-  float vinf = 0.0f;
-  const Outcome outcome = fresh_run([&] {
-    compute_run(kept);
-    Flow& f = app_state().flow;
-    nvort = f.NVORT;
-    vinf = f.VINF;
-    // Formed here, under the program's environment: velocity 0 gives 0 / 0.
-    double sum = 0.0;
-    for (int k = 1; k <= f.NPTS; ++k) {
-      circulation.push_back(f.GAM2(k));
-      sum += double(f.GAM2(k));
-    }
-    lift = 2.0 * sum / double(f.VINF);
-  });
-  const std::vector<std::string> blocks = report(outcome);
+  GivenNumbers numbers(count, velocity);
+  const RunResult run = fresh_call([&] { return compute_run(numbers); });
+  report(run);
   Result r;
-  r.x = array_of(kept.x);
-  r.cp = array_of(kept.cp);
-  r.circulation = array_of(circulation);
-  r.lift_coefficient = lift;
-  for (const std::string& block : blocks) r.messages.append(block);
-  r.results_text = kept.results_text;
-  r.count = nvort;
-  r.velocity = vinf;
+  r.x = array_of(run.x);
+  r.cp = array_of(run.cp);
+  r.circulation = array_of(run.circulation);
+  r.lift_coefficient = run.lift_coefficient;
+  for (const std::string& block : run.messages) r.messages.append(block);
+  r.results_text = results_text(run);
+  r.count = run.count;
+  r.velocity = run.velocity;
   return r;
 }
 
@@ -351,7 +239,10 @@ py::array_t<float> lsarg(py::handle a_value, py::handle b_value, bool transpose)
   const float* bp = b.data();
   float* xp = x.mutable_data();
   const int order = int(n);
-  report(fresh_run([&] { LSARG(order, ap, order, bp, transpose ? 2 : 1, xp); }));
+  report(fresh_call([&] {
+    auto solve = [&] { LSARG(order, ap, order, bp, transpose ? 2 : 1, xp); };
+    return run_as_fresh(solve);
+  }));
   return x;
 }
 

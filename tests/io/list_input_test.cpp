@@ -37,6 +37,20 @@ Reading read_statements(const std::string& input, int statements = 1) {
   } catch (const io::RunStopped& stop) {
     r.status = stop.status;
   }
+  // One statement over the same text given as the whole input reads alike.
+  if (statements == 1) {
+    float target = 7.0f;
+    int status = 0;
+    try {
+      io::read_real(input, target);
+    } catch (const io::RunStopped& stop) {
+      status = stop.status;
+    }
+    EXPECT_EQ(status, r.status) << "from a text: " << input;
+    if (status == 0 && !r.values.empty()) {
+      EXPECT_EQ(std::memcmp(&target, &r.values[0], sizeof target), 0) << "from a text: " << input;
+    }
+  }
   r.message = err.first_line();
   io::reset_units();
   std::fclose(in);
