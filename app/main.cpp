@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   // The flow state, which start-up faults in at once.
   Flow& flow = app_state().flow;
   prepare_memory(&flow, sizeof flow);
-  io::reserve_memory();
+  if (!io::reserve_memory()) return io::exit_code(io::kErrNoMemory);
   int status = io::kStatusNormal;
   auto body = [&] { status = run(); };
   const int stopped = io::run_to_end(body);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,7 +34,8 @@ void spit(const fs::path& p, const std::string& text) {
 }
 
 struct Outcome {
-  int status = -1;
+  int status = -1;  // the exit status, -1 when a signal ended the program
+  int signal = 0;
   std::string out;
   std::string err;
   bool has_results = false;
@@ -51,11 +53,11 @@ const char* const kPrompts = " vvedite kol-vo vihrej\n vvedite skorost\n";
 #endif
 
 // The words that start the program: the emulator's, if any, then the program.
-std::vector<std::string> program_command() {
+std::vector<std::string> program_command(const char* program) {
   std::vector<std::string> words;
   std::istringstream emulator(VORTEX_EMULATOR);
   for (std::string word; emulator >> word;) words.push_back(word);
-  words.push_back(VORTEX_BINARY);
+  words.push_back(program);
   return words;
 }
 
@@ -87,6 +89,7 @@ class Program : public ::testing::Test {
     std::vector<std::string> arguments;
     int input_fd = -1;     // standard input from this descriptor instead
     std::string tag = "";  // names this run's output files, for runs side by side
+    const char* program = VORTEX_BINARY;
   };
 
   // Runs the program with the given standard input. With unprivileged set and
@@ -108,7 +111,7 @@ class Program : public ::testing::Test {
     spit(root_ / (tag + "stdin"), input);
     // With unprivileged set and the tests running as root, setpriv starts the
     // program as nobody.
-    std::vector<std::string> command = program_command();
+    std::vector<std::string> command = program_command(setting.program);
     command.insert(command.end(), setting.arguments.begin(), setting.arguments.end());
     if (setting.unprivileged && geteuid() == 0)
       command.insert(command.begin(),
@@ -152,6 +155,7 @@ class Program : public ::testing::Test {
     waitpid(pid, &wstatus, 0);
     Outcome r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     r.out = slurp(root_ / (setting.tag + "stdout"));
     r.err = slurp(root_ / (setting.tag + "stderr"));
     std::error_code unreadable;  // a symbolic link loop, for one
@@ -535,35 +539,71 @@ TEST_F(Program, TwoRunsInOneFolderTakeTurnsWithTheResultsFile) {
   EXPECT_EQ(b.results, reference("n10-v20", "rezult.txt"));
 }
 
-// From the least address space the program starts in to the most it needs, a
-// run ends normally, by the solver's own check or with message 41: never by a
-// signal or an escaped exception. Below that range the program does not start
-// (the kernel or the C library's start-up fails before it runs), which a
-// --version under the same limit tells.
+// From the least address space in which a trivial C++ program of the same
+// linking starts to the most a run needs, a run ends normally, by the solver's
+// own check or with message 41: never by a signal or an escaped exception. The
+// program's image is larger than the trivial one's, so just above that floor it
+// may not start either, which a --version under the same limit tells; it must
+// then fail as the trivial program fails below its floor (the loader or the C
+// library's start-up gives up). An allocation before main that fails ends in
+// std::terminate instead, which no start of a trivial program shows.
 TEST_F(Program, ExhaustedMemoryIsTheRunTimeErrorAtEveryLimit) {
 #if defined(VORTEX_ADDRESS_SANITIZER)
   GTEST_SKIP() << "the address sanitizer needs more address space than any limit here";
 #endif
   if (std::string(VORTEX_EMULATOR) != "") GTEST_SKIP() << "an emulator's own memory is limited too";
-  int exhausted = 0;
-  for (rlim_t kb = 1024; kb <= 256 * 1024; kb += 16) {
-    Setting limited;
-    limited.memory_limit = kb * 1024;
-    Outcome r = run("201\n20\n", limited);
-    if (r.out.empty()) {
-      Setting asked = limited;
-      asked.arguments = {"--version"};
-      if (run("", asked).status != 0) continue;  // not started
+  constexpr rlim_t kStep = 16;  // kB
+  auto limited = [&](const char* program, rlim_t kb, const std::string& input,
+                     std::vector<std::string> arguments = {}) {
+    Setting setting;
+    setting.program = program;
+    setting.memory_limit = kb * 1024;
+    setting.arguments = std::move(arguments);
+    return run(input, setting);
+  };
+  struct Linking {
+    const char* program;
+    const char* trivial;
+  };
+  std::vector<Linking> linkings = {{VORTEX_SHARED_BINARY, TRIVIAL_SHARED_BINARY}};
+#if defined(TRIVIAL_STATIC_BINARY)
+  linkings.push_back({VORTEX_BINARY, TRIVIAL_STATIC_BINARY});
+#endif
+  for (const Linking& linking : linkings) {
+    SCOPED_TRACE(linking.program);
+    // The trivial program's floor, found by halving, and how it fails in the
+    // 256 kB below it.
+    rlim_t low = 1024 / kStep, high = 256 * 1024 / kStep;
+    while (low < high) {
+      const rlim_t middle = (low + high) / 2;
+      if (limited(linking.trivial, middle * kStep, "").status == 0)
+        high = middle;
+      else
+        low = middle + 1;
     }
-    SCOPED_TRACE(std::to_string(kb) + " kB");
-    ASSERT_TRUE(r.status == 0 || r.status == 1 || r.status == 41) << r.status << r.err;
-    if (r.status == 41) {
-      ++exhausted;
-      EXPECT_EQ(r.first_err_line(), "forrtl: severe (41): insufficient virtual memory\r");
+    const rlim_t floor = high * kStep;
+    std::set<std::pair<int, int>> start_failures;
+    for (rlim_t kb = floor - 256; kb < floor; kb += kStep) {
+      const Outcome t = limited(linking.trivial, kb, "");
+      start_failures.insert({t.status, t.signal});
     }
-    if (r.status == 0) break;
+
+    int exhausted = 0;
+    for (rlim_t kb = floor; kb <= 256 * 1024; kb += kStep) {
+      SCOPED_TRACE(std::to_string(kb) + " kB");
+      const Outcome r = limited(linking.program, kb, "201\n20\n");
+      if (r.status == 0) break;
+      if (r.status == 41) {
+        ++exhausted;
+        EXPECT_EQ(r.first_err_line(), "forrtl: severe (41): insufficient virtual memory\r");
+      } else if (r.status != 1) {
+        const Outcome v = limited(linking.program, kb, "", {"--version"});
+        EXPECT_TRUE(v.status != 0 && start_failures.count({v.status, v.signal}) != 0)
+            << "status " << r.status << ", signal " << r.signal << ": " << r.err;
+      }
+    }
+    EXPECT_GT(exhausted, 0);
   }
-  EXPECT_GT(exhausted, 0);
 }
 
 }  // namespace
