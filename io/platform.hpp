@@ -38,6 +38,9 @@ std::size_t write_all(int fd, const char* data, std::size_t size);
 // Cuts the file to size bytes; false when it cannot be cut.
 bool truncate(int fd, std::int64_t size);
 
+// The largest file this process may make, in bytes (a file-size limit).
+std::int64_t file_size_limit();
+
 // False when the closing reports a failed write.
 bool close(int fd);
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "io/platform.hpp"
 #include "io/terminate.hpp"
@@ -132,6 +133,9 @@ bool truncate(int fd, std::int64_t size) {
   end.EndOfFile.QuadPart = size;
   return ::SetFileInformationByHandle(handle_of(fd), FileEndOfFileInfo, &end, sizeof end) != 0;
 }
+
+// Windows has no file-size limit of its own.
+std::int64_t file_size_limit() { return std::numeric_limits<std::int64_t>::max(); }
 
 bool close(int fd) { return ::_close(fd) == 0; }
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -304,6 +305,46 @@ TEST_F(Program, LongerEarlierResultsAreCutToThisRun) {
   Outcome r = run("10\n20\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
+}
+
+// A run killed at any system call after it opened rezult.txt leaves the earlier
+// file whole, its own first records whole, or nothing: never its records
+// followed by the rest of an earlier, longer file. strace lists the calls of
+// one run, then kills a run at each in turn (its when= counts a call's kind
+// from the start).
+TEST_F(Program, ARunKilledAtAnyStepNeverLeavesTwoRunsMixed) {
+  if (std::string(VORTEX_EMULATOR) != "") GTEST_SKIP() << "strace would follow the emulator";
+  Setting strace;
+  strace.program = "strace";
+  strace.arguments = {"-V"};
+  if (run("", strace).status != 0) GTEST_SKIP() << "strace is missing";
+  const std::string earlier = run("201\n20\n").results;
+  const std::string input = "10\n50\n";
+  const std::string own = run(input).results;
+
+  spit(results_path(), earlier);
+  const std::string log = root_ / "calls";
+  strace.arguments = {"-qq", "-o", log, VORTEX_BINARY};
+  ASSERT_EQ(run(input, strace).results, own);
+  std::vector<std::string> kills;
+  std::map<std::string, int> seen;
+  bool opened = false;
+  std::istringstream calls(slurp(log));
+  for (std::string line; std::getline(calls, line);) {
+    const std::string name = line.substr(0, line.find('('));
+    const int count = ++seen[name];
+    if (opened) kills.push_back("inject=" + name + ":signal=SIGKILL:when=" + std::to_string(count));
+    opened = opened || line.find("\"rezult.txt\"") != std::string::npos;
+  }
+  ASSERT_GT(seen["write"], 0);
+
+  for (const std::string& kill : kills) {
+    SCOPED_TRACE(kill);
+    spit(results_path(), earlier);
+    strace.arguments = {"-qq", "-o", "/dev/null", "-e", kill, VORTEX_BINARY};
+    const std::string left = run(input, strace).results;
+    EXPECT_TRUE(left == earlier || (left.size() % 20 == 0 && own.rfind(left, 0) == 0)) << left;
+  }
 }
 
 // Free-form input: every form below reads 10 vortices and a velocity of 20.
