@@ -30,6 +30,9 @@ bool is_regular(int fd);
 enum class Lock { taken, held, unavailable };
 Lock try_lock(int fd);  // held: another run holds it; unavailable: no locks here
 void wait_for_lock(int fd);
+// The id of the process that holds the lock try_lock found held, where the
+// system tells; 0 where it does not, or when the lock has been let go since.
+long lock_holder(int fd);
 
 // Writes the bytes; returns how many the file took, all of them unless it
 // refused some.

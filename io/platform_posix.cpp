@@ -101,6 +101,12 @@ void wait_for_lock(int fd) {
   }
 }
 
+long lock_holder(int fd) {
+  struct flock whole = whole_file();
+  if (::fcntl(fd, F_GETLK, &whole) != 0 || whole.l_type == F_UNLCK) return 0;
+  return whole.l_pid > 0 ? long(whole.l_pid) : 0;
+}
+
 std::size_t write_all(int fd, const char* data, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {

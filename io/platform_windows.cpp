@@ -115,6 +115,9 @@ Lock try_lock(int fd) {
 
 void wait_for_lock(int fd) { (void)lock_whole(fd, 0); }
 
+// Windows does not tell which process holds a lock.
+long lock_holder(int) { return 0; }
+
 std::size_t write_all(int fd, const char* data, std::size_t size) {
   const HANDLE h = handle_of(fd);
   std::size_t done = 0;

@@ -16,6 +16,9 @@ namespace {
 constexpr const char* kResultsName = "rezult.txt";
 constexpr const char* kWaitNotice =
     "%s: rezult.txt is in use by another run in this folder; waiting for it to end\r\n";
+constexpr const char* kWaitNoticeNamed =
+    "%s: rezult.txt is in use by another run (process %ld) in this folder; waiting for it to "
+    "end\r\n";
 
 constexpr std::size_t kRecordBytes = 20;  // two fields of nine characters and CR LF
 constexpr std::size_t kBatchRecords = 256;
@@ -69,12 +72,16 @@ void write_out() {
 // Two runs in one folder take turns: each holds a write lock on the whole file
 // from its opening to its closing (which every end of the run does), so the
 // file ends with one run's records, whole. A run that finds the file locked
-// says so on the standard error and waits: the other run may be waiting at a
-// prompt. A file system without locks is written as before.
+// says so on the standard error, naming the process that holds it where the
+// system tells, and waits: the other run may be waiting at a prompt. A file
+// system without locks is written as before.
 void lock_results() {
   if (platform::try_lock(results.fd) != platform::Lock::held) return;
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
-  std::fprintf(stderr, kWaitNotice, program_name());
+  if (const long holder = platform::lock_holder(results.fd); holder > 0)
+    std::fprintf(stderr, kWaitNoticeNamed, program_name(), holder);
+  else
+    std::fprintf(stderr, kWaitNotice, program_name());
   std::fflush(stderr);
   platform::wait_for_lock(results.fd);
 }

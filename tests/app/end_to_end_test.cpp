@@ -550,8 +550,9 @@ TEST_F(Program, HelpAndVersionAnswerWithoutARun) {
   EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
 }
 
-// A second run in the folder waits, saying so, while the first holds the results
-// file at its prompt; then it writes its own records, whole.
+// A second run in the folder waits, saying so and naming the first, while the
+// first holds the results file at its prompt; then it writes its own records,
+// whole.
 TEST_F(Program, TwoRunsInOneFolderTakeTurnsWithTheResultsFile) {
   int input[2];
   ASSERT_EQ(pipe(input), 0);
@@ -565,8 +566,9 @@ TEST_F(Program, TwoRunsInOneFolderTakeTurnsWithTheResultsFile) {
   Setting second;
   second.tag = "second-";
   const pid_t second_run = start("10\n20\n", second);
-  const std::string notice =
-      "vortex: rezult.txt is in use by another run in this folder; waiting for it to end\r\n";
+  const std::string notice = "vortex: rezult.txt is in use by another run (process " +
+                             std::to_string(waiting_at_prompt) +
+                             ") in this folder; waiting for it to end\r\n";
   EXPECT_TRUE(shows("second-stderr", notice));
 
   ASSERT_EQ(write(input[1], "201\n20\n", 8), 8);
