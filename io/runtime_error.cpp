@@ -122,9 +122,9 @@ void put(const Line& line) {
   std::fwrite("\r\n", 1, 2, err);
 }
 
-// The message line, the system's reason, and the traceback of the active
-// routines.
-void print_message(int number, bool has_unit, int unit, const char* file, int os_error) {
+// The message line, a reason (the system's or the program's own) on the line
+// after it, and the traceback of the active routines.
+void print_message(int number, bool has_unit, int unit, const char* file, const char* reason) {
   // The console output so far comes before the message.
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
   Line first;
@@ -133,11 +133,11 @@ void print_message(int number, bool has_unit, int unit, const char* file, int os
   first.add("): ");
   add_text(first, number, has_unit, unit, file);
   put(first);
-  if (os_error != 0) {
-    Line reason;
-    reason.add("forrtl: ");
-    reason.add(platform::reason(os_error));
-    put(reason);
+  if (reason != nullptr) {
+    Line second;
+    second.add("forrtl: ");
+    second.add(reason);
+    put(second);
   }
 
   Line heading;
@@ -163,24 +163,28 @@ void print_message(int number, bool has_unit, int unit, const char* file, int os
   if (std::FILE* err = unit_stream(kUnitError)) std::fflush(err);
 }
 
-[[noreturn]] void raise(int number, bool has_unit, int unit, const char* file, int os_error) {
-  print_message(number, has_unit, unit, file, os_error);
+[[noreturn]] void raise(int number, bool has_unit, int unit, const char* file, const char* reason) {
+  print_message(number, has_unit, unit, file, reason);
   stop_run(number);
 }
 
 }  // namespace
 
-void severe_error(int number) { raise(number, false, 0, nullptr, 0); }
+void severe_error(int number) { raise(number, false, 0, nullptr, nullptr); }
 
 void severe_error(int number, int unit, const char* file, int os_error) {
-  raise(number, true, unit, file, os_error);
+  raise(number, true, unit, file, os_error != 0 ? platform::reason(os_error) : nullptr);
+}
+
+void severe_error(int number, int unit, const char* file, const char* reason) {
+  raise(number, true, unit, file, reason);
 }
 
 bool reserve_memory() {
   if (reserve == nullptr) reserve = std::malloc(kReserveBytes);
   std::set_new_handler(give_back_reserve);
   if (reserve != nullptr) return true;
-  print_message(kErrNoMemory, false, 0, nullptr, 0);
+  print_message(kErrNoMemory, false, 0, nullptr, nullptr);
   return false;
 }
 

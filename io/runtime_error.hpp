@@ -22,6 +22,9 @@ constexpr int kErrNoMemory = 41;
 // after the message line.
 [[noreturn]] void severe_error(int number, int unit, const char* file, int os_error = 0);
 
+// The same with a reason of the program's own on that line.
+[[noreturn]] void severe_error(int number, int unit, const char* file, const char* reason);
+
 // Sets aside a little memory at start-up, which the first request that the
 // heap refuses gives back, so that the stop of an exhausted memory can still
 // be made. False when not even the reserve is to be had: memory ran out as the
