@@ -16,9 +16,6 @@
 
 namespace {
 
-// The flow state, which start-up faults in at once.
-Flow& flow = app_state().flow;
-
 // The console's side of a run: a prompt and one input statement per number.
 class Console final : public RunDialogue {
  public:
@@ -58,8 +55,10 @@ int main(int argc, char** argv) {
   // A reader that has gone (a closed pipe) and a file-size limit are failed
   // writes (message 38), not signals that kill the run.
   io::ignore_write_signals();
+  // The flow state, which start-up faults in at once.
+  Flow& flow = app_state().flow;
   prepare_memory(&flow, sizeof flow);
-  io::reserve_memory();
+  if (!io::reserve_memory()) return io::exit_code(io::kErrNoMemory);
   int status = io::kStatusNormal;
   auto body = [&] { status = run(); };
   const int stopped = io::run_to_end(body);

@@ -63,6 +63,28 @@ void skip_line(Source& in) {
   while (c != kLineEnd && c != EOF) c = next_char(in);
 }
 
+// A byte-order mark where the input starts. UTF-8's, which Windows editors
+// write, is passed over. UTF-16's (PowerShell 5's > writes UTF-16) is refused
+// as a conversion error with a line that names the encoding: the reader takes
+// one byte for a character. Any other text that starts with a byte of the
+// marks is no number either: the same conversion error, without that line.
+void pass_byte_order_mark(Source& in) {
+  const int first = in.get();
+  if (first != 0xEF && first != 0xFE && first != 0xFF) {
+    if (first != EOF) in.unget(first);
+    return;
+  }
+  const int second = in.get();
+  if (first == 0xEF && second == 0xBB && in.get() == 0xBF) return;
+  if (first == 0xFF && second == 0xFE)
+    severe_error(kErrConversion, kConsoleInputUnit, kConsoleInputName,
+                 "the input is UTF-16LE text (byte-order mark FF FE); only ASCII or UTF-8 is read");
+  if (first == 0xFE && second == 0xFF)
+    severe_error(kErrConversion, kConsoleInputUnit, kConsoleInputName,
+                 "the input is UTF-16BE text (byte-order mark FE FF); only ASCII or UTF-8 is read");
+  input_error(kErrConversion);
+}
+
 bool ends_value(int c) { return c == ' ' || c == '\t' || c == ',' || c == '/' || c == kLineEnd; }
 
 // Converts one numeric value: an optional sign, digits with or without a
@@ -178,11 +200,13 @@ void read_real(float& target) {
   std::FILE* file = unit_stream(kUnitInput);
   if (file == nullptr) input_error(kErrEndOfFile);
   Source in(file);
+  if (input_starts()) pass_byte_order_mark(in);
   read_statement(in, target);
 }
 
 void read_real(std::string_view input, float& target) {
   Source in(input);
+  pass_byte_order_mark(in);
   read_statement(in, target);
 }
 

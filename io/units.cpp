@@ -13,6 +13,7 @@ struct UnitTable {
   std::FILE* input = stdin;
   std::FILE* output = stdout;
   std::FILE* results = nullptr;
+  bool input_begun = false;  // a statement has read from unit 5 since it was bound
   std::vector<Closer> closers;
   Transcript* transcript = nullptr;
 };
@@ -57,6 +58,14 @@ std::FILE* unit_stream(int unit) {
 
 void bind_unit(int unit, std::FILE* stream) {
   if (std::FILE** s = slot(unit)) *s = stream;
+  if (unit == kUnitInput) table().input_begun = false;
+}
+
+bool input_starts() {
+  UnitTable& t = table();
+  const bool starts = !t.input_begun;
+  t.input_begun = true;
+  return starts;
 }
 
 void write_line(int unit, std::string_view text) {
@@ -107,6 +116,7 @@ void reset_units() {
   t.input = stdin;
   t.output = stdout;
   t.results = nullptr;
+  t.input_begun = false;
   t.closers.clear();
 }
 

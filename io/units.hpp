@@ -40,6 +40,10 @@ std::FILE* unit_stream(int unit);
 // stream unbinds it. The unit table never closes the standard streams.
 void bind_unit(int unit, std::FILE* stream);
 
+// Whether an input statement on unit 5 reads from the start of its input: true
+// for the first one to ask since the unit was bound (or the table reset).
+bool input_starts();
+
 // Writes one console line: the text and a line feed, written out at once. A
 // unit that is not open is not written to. A line that the standard output
 // refuses ends the run with severe error 38, like a failed write of the results.
