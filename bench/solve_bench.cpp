@@ -431,13 +431,9 @@ int main(int argc, char** argv) {
     const std::string_view text = *arg;
     if (!text.starts_with("--form=")) continue;
     const std::string_view name = text.substr(7);
-    bool found = false;
-    for (linsolve::Form form : linsolve::built_forms())
-      if (name == linsolve::form_name(form) && linsolve::offered(form)) {
-        linsolve::state().form = form;
-        found = true;
-      }
-    if (!found) {
+    const linsolve::Form form = linsolve::find_form(name);
+    linsolve::use_form(form);
+    if (!linsolve::offered(form)) {
       std::fprintf(stderr, "linsolve_bench: no form %s here\n", *arg);
       return 1;
     }
