@@ -2,10 +2,10 @@
 // The forms of the solver's hottest loops (vector_paths.hpp). The plain form
 // runs on every processor and defines the values that every form stores; each
 // vector form is the same loops written once over the vector width and built
-// for one instruction set (form_<name>.cpp). The registry
-// (vector_registry.cpp) holds the forms this build has and takes one when the
-// program starts: the one VORTEX_FORM names, if the processor can run it, else
-// the fastest known for the processor.
+// for one instruction set (form_<name>.cpp). The registry (vector_paths.cpp)
+// holds the forms this build has and takes one when the program starts: the
+// one VORTEX_FORM names, if the processor can run it, else the fastest known
+// for the processor.
 #include <span>
 #include <string_view>
 

@@ -1,9 +1,8 @@
 #pragma once
 // The loops of vector_paths.hpp as each form supplies them, and the registry's
 // entry of a form. Each form's file (form_<name>.cpp) defines its entry;
-// vector_registry.cpp lists them and chooses among them.
+// the registry in vector_paths.cpp lists them and chooses among them.
 #include <string>
-#include <string_view>
 
 #include "linsolve/vector_forms.hpp"
 
