@@ -448,10 +448,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
     // The aim on the AMD families this project runs on: family 25 (Zen 4),
     // whose 512-bit multiply-adds run at the 256-bit rate, and family 26.
     const linsolve::forms::Processor cpu = linsolve::forms::this_processor();
-    const double aim = cpu.vendor != "AuthenticAMD" ? 0.0
-                       : cpu.family == 25           ? 2.0
-                       : cpu.family == 26           ? 3.0
-                                                    : 0.0;
+    const double aim = std::string_view(cpu.vendor) != "AuthenticAMD" ? 0.0
+                       : cpu.family == 25                             ? 2.0
+                       : cpu.family == 26                             ? 3.0
+                                                                      : 0.0;
     const double own = time_of("influence", kBoundOrder, "LSARG");
     if (aim > 0.0 && own > 0.0)
       std::fprintf(out, "  aim on AMD family %d, model %d: influence within %.1f: %s\n", cpu.family,

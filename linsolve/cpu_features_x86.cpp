@@ -41,11 +41,9 @@ Processor this_processor() {
   Processor cpu;
   unsigned a = 0, b = 0, c = 0, d = 0;
   if (__get_cpuid(0, &a, &b, &c, &d) == 0) return cpu;
-  char vendor[12];
-  std::memcpy(vendor, &b, 4);
-  std::memcpy(vendor + 4, &d, 4);
-  std::memcpy(vendor + 8, &c, 4);
-  cpu.vendor.assign(vendor, sizeof vendor);
+  std::memcpy(cpu.vendor, &b, 4);
+  std::memcpy(cpu.vendor + 4, &d, 4);
+  std::memcpy(cpu.vendor + 8, &c, 4);
   if (a < 1 || __get_cpuid(1, &a, &b, &c, &d) == 0) return cpu;
   const int family = int((a >> 8) & 0xfu);
   const int model = int((a >> 4) & 0xfu);

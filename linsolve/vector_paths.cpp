@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <cstring>
 #include <string_view>
 
 #include "linsolve/state.hpp"
@@ -53,29 +53,32 @@ Form named(std::string_view name) {
 }  // namespace
 
 Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
-            std::string& message) {
+            char (&message)[kMessageSize]) {
   Form best = &plain_entry;
   for (Form f : kBuilt)
     if (f->preference > best->preference && offers(f)) best = f;
   for (const Row& row : kFastest) {
     const Form f = named(row.form);
-    if (cpu.vendor == row.vendor && cpu.family == row.family && cpu.model == row.model &&
-        f != nullptr && offers(f))
+    if (std::string_view(cpu.vendor) == row.vendor && cpu.family == row.family &&
+        cpu.model == row.model && f != nullptr && offers(f))
       best = f;
   }
-  message.clear();
+  message[0] = '\0';
   if (requested == nullptr || *requested == '\0') return best;
   const Form f = named(requested);
   if (f != nullptr && offers(f)) return f;
-  message = std::string("vortex: VORTEX_FORM=") + requested;
-  if (f != nullptr) {
-    message += " is a form this processor cannot run";
-  } else {
-    message += " names no form of this build (";
-    for (Form g : kBuilt) message += std::string(g == kBuilt[0] ? "" : ", ") + g->name;
-    message += ")";
-  }
-  message += std::string("; using ") + best->name + "\n";
+  char names[80] = "";
+  for (Form g : kBuilt)
+    std::snprintf(names + std::strlen(names), sizeof names - std::strlen(names), "%s%s",
+                  g == kBuilt[0] ? "" : ", ", g->name);
+  if (f != nullptr)
+    std::snprintf(message, kMessageSize,
+                  "vortex: VORTEX_FORM=%s is a form this processor cannot run; using %s\n",
+                  requested, best->name);
+  else
+    std::snprintf(message, kMessageSize,
+                  "vortex: VORTEX_FORM=%.60s names no form of this build (%s); using %s\n",
+                  requested, names, best->name);
   return best;
 }
 
@@ -87,10 +90,10 @@ bool runs_here(Form form) { return form->runs_here(); }
 
 // Taken once, before main: the hot loops run in the plain form until then.
 const Form taken = [] {
-  std::string message;
+  char message[forms::kMessageSize];
   const Form form =
       forms::choose(std::getenv("VORTEX_FORM"), forms::this_processor(), runs_here, message);
-  if (!message.empty()) std::fputs(message.c_str(), stderr);
+  if (message[0] != '\0') std::fputs(message, stderr);
   state().form = form;
   return form;
 }();

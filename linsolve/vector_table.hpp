@@ -2,8 +2,6 @@
 // The loops of vector_paths.hpp as each form supplies them, and the registry's
 // entry of a form. Each form's file (form_<name>.cpp) defines its entry;
 // the registry in vector_paths.cpp lists them and chooses among them.
-#include <string>
-
 #include "linsolve/vector_forms.hpp"
 
 namespace linsolve::forms {
@@ -46,7 +44,7 @@ extern const Entry plain_entry;
 // (x86: "AuthenticAMD", "GenuineIntel"), family and model as the processor
 // reports them; empty where the target tells none (cpu_features_<arch>.cpp).
 struct Processor {
-  std::string vendor;
+  char vendor[13] = {};
   int family = 0;
   int model = 0;
 };
@@ -63,9 +61,12 @@ bool x86_avx512();
 // The form to take: the one requested by name (VORTEX_FORM; null or empty:
 // none) when offers(it), else the registry table's form for the processor
 // when offered, else the offered form of highest preference. A name that
-// cannot be followed leaves one line in message, saying what is used instead.
+// cannot be followed leaves one line in message, saying what is used instead;
+// message is empty otherwise. Nothing is allocated: the choice is made before
+// main, where a failed allocation could not be reported.
+constexpr int kMessageSize = 200;
 Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
-            std::string& message);
+            char (&message)[kMessageSize]);
 
 namespace plain {
 // The plain forms the vector forms fall back on: sums in ascending order, and

@@ -472,15 +472,15 @@ TEST(FormChoice, TakesTheRequestThenTheProcessorsRowThenTheWidest) {
   for (const Case& c : cases) {
     if (built != c.build) continue;
     runs_here = c.runs;
-    std::string message = "left over";
+    char message[linsolve::forms::kMessageSize] = "left over";
     const Form got = linsolve::forms::choose(c.requested, c.cpu, imagined_offers, message);
     EXPECT_STREQ(linsolve::form_name(got), c.want) << (c.requested ? c.requested : "unset");
-    EXPECT_EQ(message, c.message);
+    EXPECT_STREQ(message, c.message);
   }
 
   // The program's own choice is the one made at start-up, and a test's form
   // holds until it is given back.
-  std::string message;
+  char message[linsolve::forms::kMessageSize];
   const Form taken = linsolve::forms::choose(
       std::getenv("VORTEX_FORM"), linsolve::forms::this_processor(), linsolve::offered, message);
   EXPECT_EQ(linsolve::form_in_use(), taken);
