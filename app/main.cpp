@@ -1,6 +1,7 @@
 // vortex: the pressure distribution along a thin cambered profile in a uniform
 // stream by the discrete vortex method.
 #include <cfenv>
+#include <cstddef>
 
 #include "app/command_line.hpp"
 #include "app/memory_tuning.hpp"
@@ -15,11 +16,7 @@
 
 namespace {
 
-// The flow state, which start-up faults in at once.
-Flow& flow = app_state().flow;
-
-// The console's side of a run: a prompt and one input statement per number,
-// one record of rezult.txt per point.
+// The console's side of a run: a prompt and one input statement per number.
 class Console final : public RunDialogue {
  public:
   void read_count(float& NVORT) override {
@@ -30,16 +27,20 @@ class Console final : public RunDialogue {
     io::prompt("vvedite skorost");
     io::read_real(VINF);
   }
-  void write_point(float XPT, float CPRES) override { io::results_write(XPT, CPRES); }
 };
 
-void run() {
+// The solver's messages and the run-time's error lines are on the console as
+// the run meets them; the points go into rezult.txt, one record each.
+int run() {
   io::CallScope trace("VORTEX");
   io::results_open();
   Console console;
-  compute_run(console);
+  const RunResult result = compute_run(console);
+  if (result.status != io::kStatusNormal) return result.status;
+  for (std::size_t k = 0; k < result.x.size(); ++k) io::results_write(result.x[k], result.cp[k]);
   io::results_close();
   io::close_all();
+  return io::kStatusNormal;
 }
 
 }  // namespace
@@ -54,7 +55,12 @@ int main(int argc, char** argv) {
   // A reader that has gone (a closed pipe) and a file-size limit are failed
   // writes (message 38), not signals that kill the run.
   io::ignore_write_signals();
+  // The flow state, which start-up faults in at once.
+  Flow& flow = app_state().flow;
   prepare_memory(&flow, sizeof flow);
-  io::reserve_memory();
-  return io::exit_code(io::run_to_end(run));
+  if (!io::reserve_memory()) return io::exit_code(io::kErrNoMemory);
+  int status = io::kStatusNormal;
+  auto body = [&] { status = run(); };
+  const int stopped = io::run_to_end(body);
+  return io::exit_code(stopped != io::kStatusNormal ? stopped : status);
 }

@@ -4,7 +4,6 @@
 #include <type_traits>
 
 #include "errstack/errstack.hpp"
-#include "io/units.hpp"
 #include "linsolve/state.hpp"
 
 namespace {
@@ -21,5 +20,4 @@ void reset_run_state() {
   std::construct_at(&state);
   linsolve::state() = linsolve::State{};
   errstack::reset();
-  io::reset_units();
 }

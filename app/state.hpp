@@ -54,6 +54,6 @@ struct AppState {
 AppState& app_state();
 
 // Puts the computation's state back to zero, and with it the solver's and the
-// error facility's state and the unit table, so that the next run gives what
-// it gives in a fresh process. For callers that make many runs in one process.
+// error facility's state, so that the next run gives what it gives in a fresh
+// process. The unit table is the caller's: it stays as bound.
 void reset_run_state();

@@ -1,7 +1,8 @@
 # `cpack -G ZIP` in a Windows build folder: vortex-<version>-win64.zip, a
-# folder of that name holding vortex.exe, README.txt and the manual as plain
-# text (vortex.txt, rendered from docs/vortex.1 by groff), the texts with CR LF
-# line ends for any Windows editor, the program without its debugging
+# folder of that name holding vortex.exe, README.txt (packaging/windows/) and
+# the manual as plain text (vortex.txt, rendered from docs/vortex.1 by groff
+# with its Windows register), both written for vortex.exe's users and with CR
+# LF line ends for any Windows editor, and the program without its debugging
 # information. The files are gathered in the build
 # folder's zip/ as vortex.exe is built; the install rules, which lay out a
 # Linux system's folders, are not used for it.
@@ -11,9 +12,10 @@ if(VORTEX_GROFF)
   set(vortex_manual_text ${vortex_zip_stage}/vortex.txt)
   add_custom_command(OUTPUT ${vortex_manual_text}
     COMMAND ${CMAKE_COMMAND} -DGROFF=${VORTEX_GROFF} -DMANUAL=${PROJECT_SOURCE_DIR}/docs/vortex.1
-            -DREADME=${PROJECT_SOURCE_DIR}/README.md -DSTAGE=${vortex_zip_stage}
+            -DREADME=${PROJECT_SOURCE_DIR}/packaging/windows/README.txt
+            -DVERSION=${PROJECT_VERSION} -DSTAGE=${vortex_zip_stage}
             -P ${PROJECT_SOURCE_DIR}/cmake/windows-texts.cmake
-    DEPENDS ${PROJECT_SOURCE_DIR}/docs/vortex.1 ${PROJECT_SOURCE_DIR}/README.md
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/vortex.1 ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt
             ${PROJECT_SOURCE_DIR}/cmake/windows-texts.cmake
     COMMENT "Rendering the manual and the README for the ZIP package")
 else()

@@ -17,15 +17,13 @@ constexpr std::string_view kPlaceholderLetters = "ACDIKLRSZ";
 constexpr std::size_t kRealField = 14;
 constexpr std::size_t kMaxTextValue = 255;
 
-MessageState state;
-
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 // The value text stored under "*<letter><digit>*", or nothing. Entries are
 // walked one by one, so a value text never passes for a key; the first entry
 // with the key wins.
 bool find_argument(char letter, char digit, std::string_view& value) {
-  std::string_view table = state.arguments;
+  std::string_view table = message().arguments;
   std::size_t pos = 0;
   while (pos + 4 < table.size()) {
     const std::string_view key = table.substr(pos, 4);
@@ -56,15 +54,20 @@ void append_limited(std::string& out, std::string_view text) {
 
 }  // namespace
 
-MessageState& message() { return state; }
+// Made at its first use, in the run: nothing of the facility is made before
+// the program starts.
+MessageState& message() {
+  static MessageState state;
+  return state;
+}
 
-void clear_arguments() { state.arguments.clear(); }
+void clear_arguments() { message().arguments.clear(); }
 
 void add_argument(char letter, int index, std::string_view value, std::size_t length_for_room) {
   // The fill is the last position in use, 1 when the table is empty.
-  const std::size_t fill = std::max<std::size_t>(state.arguments.size(), 1);
+  std::string& table = message().arguments;
+  const std::size_t fill = std::max<std::size_t>(table.size(), 1);
   if (fill + length_for_room + 8 > kArgumentCapacity) return;
-  std::string& table = state.arguments;
   table += '*';
   table += letter;
   table += static_cast<char>('0' + index);
@@ -89,7 +92,7 @@ void compose(std::string_view tmpl) {
       ++i;
     }
   }
-  state.text = std::move(out);
+  message().text = std::move(out);
 }
 
 std::string real_text(float value) {

@@ -2,9 +2,10 @@
 // IUMAG, and ACHAR, the character of a code.
 #include "errstack/options.hpp"
 
+#include <array>
+#include <initializer_list>
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "errstack/detail.hpp"
 #include "errstack/errstack.hpp"
@@ -48,40 +49,49 @@ constexpr std::string_view kNegativeCode =
 enum Product { kMath = 0, kStat = 1, kNoProduct = -1 };
 
 struct OptionEntry {
-  int first_value;  // 0-based position in the value table
-  int value_count;
+  int first_value = 0;  // 0-based position in the value table
+  int value_count = 0;
 };
 struct ChapterEntry {
-  int first_option;  // 0-based position in the option list
-  int option_count;
+  int first_option = 0;  // 0-based position in the option list
+  int option_count = 0;
 };
+
+constexpr int kOptionCount = 128;  // the options of every chapter of both products
+constexpr int kValueCount = 121;   // the values of the options that have any
 
 // The layout: chapters of each product, options of each chapter, and the
-// default values. Fixed for the run.
+// default values. Fixed for the run, and built by the compiler: nothing of it
+// is made when the program starts.
 struct Layout {
-  std::vector<ChapterEntry> chapters[2];  // index chapter - 1
-  std::vector<OptionEntry> options;
-  std::vector<int> values;
+  std::array<ChapterEntry, kStatChapters> chapters[2]{};  // index chapter - 1
+  std::array<OptionEntry, kOptionCount> options{};
+  std::array<int, kValueCount> values{};
+  int option_total = 0;
+  int value_total = 0;
 };
 
-Layout build_layout() {
+struct Valued {
+  int number;
+  std::initializer_list<int> values;
+};
+
+constexpr Layout build_layout() {
   Layout l;
-  // Adds a chapter of count options; the listed options get their values.
-  auto chapter = [&l](Product p, int count,
-                      std::vector<std::pair<int, std::vector<int>>> with_values) {
-    l.chapters[p].push_back({static_cast<int>(l.options.size()), count});
-    const int first = static_cast<int>(l.options.size());
-    l.options.resize(l.options.size() + count, OptionEntry{0, 0});
-    for (auto& [number, vals] : with_values) {
-      l.options[first + number - 1] = {static_cast<int>(l.values.size()),
-                                       static_cast<int>(vals.size())};
-      l.values.insert(l.values.end(), vals.begin(), vals.end());
-    }
+  int chapters[2] = {0, 0};
+  // The option (1-based in the chapter that starts at first) gets its values.
+  auto give = [&l](int first, int number, std::initializer_list<int> values) {
+    l.options[std::size_t(first + number - 1)] = {l.value_total, int(values.size())};
+    for (int v : values) l.values[std::size_t(l.value_total++)] = v;
   };
-  using Values = std::vector<std::pair<int, std::vector<int>>>;
-  const Values own = {{1, {0}}, {2, {2}}, {3, {3}}};
-  Values hundred;
-  for (int k = 1; k <= 100; ++k) hundred.push_back({k, {0}});
+  // Adds a chapter of count options; the listed options get their values.
+  auto chapter = [&](Product p, int count, std::initializer_list<Valued> with_values) {
+    const int first = l.option_total;
+    l.chapters[p][std::size_t(chapters[p]++)] = {first, count};
+    l.option_total += count;
+    for (const Valued& o : with_values) give(first, o.number, o.values);
+  };
+  const std::initializer_list<Valued> own = {{1, {0}}, {2, {2}}, {3, {3}}};
 
   chapter(kMath, 21,
           {{5, {1, kLargest}},
@@ -96,7 +106,8 @@ Layout build_layout() {
   chapter(kMath, 1, {{1, {0}}});
   chapter(kMath, 0, {});
   chapter(kMath, 0, {});
-  chapter(kMath, 100, hundred);
+  chapter(kMath, 100, {});
+  for (int k = 1; k <= 100; ++k) give(l.option_total - 100, k, {0});
   for (int c = 6; c <= 9; ++c) chapter(kMath, 0, {});
   chapter(kMath, 3, own);
   // STAT keeps only the options of IUMAG itself, in the same chapter as MATH.
@@ -109,14 +120,15 @@ Layout build_layout() {
   return l;
 }
 
-const Layout kLayout = build_layout();
+constexpr Layout kLayout = build_layout();
+static_assert(kLayout.option_total == kOptionCount && kLayout.value_total == kValueCount);
 
 struct OptionState {
-  std::vector<int> current = kLayout.values;
-  std::vector<int> defaults;
+  std::array<int, kValueCount> current = kLayout.values;
+  std::array<int, kValueCount> defaults{};
   bool defaults_taken = false;
 };
-OptionState state;
+constinit OptionState state;
 
 const OptionEntry* find_option(Product p, int chapter, long long number) {
   const ChapterEntry& ch = kLayout.chapters[p][chapter - 1];

@@ -19,12 +19,10 @@ constexpr std::size_t kWindow = 64;
 constexpr std::string_view kFirstPrefix = " *** ";
 constexpr std::string_view kContinuationPrefix = " ***          ";
 constexpr std::string_view kBreakMarker = "%/";
-const std::string kTracebackHeading[] = {
-    std::string(5, ' ') + "Here is a traceback of subprogram calls" + " in reverse order:",
-    std::string(5, ' ') + "Routine name" + std::string(15, ' ') + " " +
-        "    Error type  Error code",
-    std::string(5, ' ') + "------------" + "  " + std::string(14, ' ') +
-        "    ----------  ----------",
+constexpr std::string_view kTracebackHeading[] = {
+    "     Here is a traceback of subprogram calls in reverse order:",
+    "     Routine name                    Error type  Error code",
+    "     ------------                    ----------  ----------",
 };
 constexpr std::string_view kCalledInternally = "    (Called internally)";
 

@@ -19,11 +19,10 @@ constexpr std::string_view kBadTypeQuery = ".  The argument passed to N1RTY must
 constexpr std::string_view kBadCodeQuery = ".  The argument passed to N1RCD must be 0 or 1.";
 constexpr std::string_view kBadType = ".  Error from E1MES.  Illegal error type specified.";
 
-StackState state;
-
 // A facility error whose message text is fixed (it already begins with ".  "):
 // recorded as terminal at the current level, printed, and the run stops.
 [[noreturn]] void fixed_terminal(std::string_view text) {
+  StackState& state = stack();
   message().text = std::string(text);
   state.types[state.level] = kTerminal;
   state.codes[state.level] = 1;
@@ -34,15 +33,20 @@ StackState state;
 int query(int which, const std::array<int, kMaxLevel + 2>& table, std::string_view bad_argument) {
   ensure_setup();
   if (which != 0 && which != 1) fixed_terminal(bad_argument);
-  return table[state.level + which];
+  return table[stack().level + which];
 }
 
 }  // namespace
 
-StackState& stack() { return state; }
+// Made at its first use, in the run: nothing of the facility is made before
+// the program starts.
+StackState& stack() {
+  static StackState state;
+  return state;
+}
 
 void ensure_setup() {
-  if (!state.setup_done) E1SETUP();
+  if (!stack().setup_done) E1SETUP();
 }
 
 std::string padded_name(std::string_view name) {

@@ -21,20 +21,68 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // or before the end of the input belonging to it.
 constexpr int kLineEnd = '\n';
 
+// Where an input statement reads: the stream of unit 5, or a text given as the
+// input (whose end is the end of the input).
+class Source {
+ public:
+  explicit Source(std::FILE* file) : file_(file) {}
+  explicit Source(std::string_view text) : text_(text) {}
+
+  int get() {
+    if (file_ != nullptr) return std::getc(file_);
+    return at_ < text_.size() ? static_cast<unsigned char>(text_[at_++]) : EOF;
+  }
+  // Gives back the character that get() gave last.
+  void unget(int c) {
+    if (file_ != nullptr) {
+      std::ungetc(c, file_);
+    } else {
+      --at_;
+    }
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
 // The next character of the input, kLineEnd at a line end, EOF at the end.
-int next_char(std::FILE* in) {
-  const int c = std::getc(in);
+int next_char(Source& in) {
+  const int c = in.get();
   if (c != '\r') return c;
-  const int after = std::getc(in);
+  const int after = in.get();
   if (after == '\n' || after == EOF) return kLineEnd;
-  std::ungetc(after, in);
+  in.unget(after);
   return c;
 }
 
 // Passes over what is left of the line without keeping it.
-void skip_line(std::FILE* in) {
+void skip_line(Source& in) {
   int c = next_char(in);
   while (c != kLineEnd && c != EOF) c = next_char(in);
+}
+
+// A byte-order mark where the input starts. UTF-8's, which Windows editors
+// write, is passed over. UTF-16's (PowerShell 5's > writes UTF-16) is refused
+// as a conversion error with a line that names the encoding: the reader takes
+// one byte for a character. Any other text that starts with a byte of the
+// marks is no number either: the same conversion error, without that line.
+void pass_byte_order_mark(Source& in) {
+  const int first = in.get();
+  if (first != 0xEF && first != 0xFE && first != 0xFF) {
+    if (first != EOF) in.unget(first);
+    return;
+  }
+  const int second = in.get();
+  if (first == 0xEF && second == 0xBB && in.get() == 0xBF) return;
+  if (first == 0xFF && second == 0xFE)
+    severe_error(kErrConversion, kConsoleInputUnit, kConsoleInputName,
+                 "the input is UTF-16LE text (byte-order mark FF FE); only ASCII or UTF-8 is read");
+  if (first == 0xFE && second == 0xFF)
+    severe_error(kErrConversion, kConsoleInputUnit, kConsoleInputName,
+                 "the input is UTF-16BE text (byte-order mark FE FF); only ASCII or UTF-8 is read");
+  input_error(kErrConversion);
 }
 
 bool ends_value(int c) { return c == ' ' || c == '\t' || c == ',' || c == '/' || c == kLineEnd; }
@@ -119,17 +167,8 @@ void read_value(std::string_view token, float& target) {
   target = value;
 }
 
-}  // namespace
-
-void prompt(std::string_view text) {
-  std::string line = " ";
-  line += text;
-  write_line(kUnitOutput, line);
-}
-
-void read_real(float& target) {
-  std::FILE* in = unit_stream(kUnitInput);
-  if (in == nullptr) input_error(kErrEndOfFile);
+// One input statement from the source.
+void read_statement(Source& in, float& target) {
   // Blanks, tabs and line ends are passed over, so empty lines are too.
   int c = next_char(in);
   while (c == ' ' || c == '\t' || c == kLineEnd) c = next_char(in);
@@ -147,6 +186,28 @@ void read_real(float& target) {
   }
   if (c != kLineEnd && c != EOF) skip_line(in);  // the rest of the line is discarded
   read_value(value, target);
+}
+
+}  // namespace
+
+void prompt(std::string_view text) {
+  std::string line = " ";
+  line += text;
+  write_line(kUnitOutput, line);
+}
+
+void read_real(float& target) {
+  std::FILE* file = unit_stream(kUnitInput);
+  if (file == nullptr) input_error(kErrEndOfFile);
+  Source in(file);
+  if (input_starts()) pass_byte_order_mark(in);
+  read_statement(in, target);
+}
+
+void read_real(std::string_view input, float& target) {
+  Source in(input);
+  pass_byte_order_mark(in);
+  read_statement(in, target);
 }
 
 }  // namespace io

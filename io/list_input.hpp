@@ -19,6 +19,12 @@ void prompt(std::string_view text);
 // on a null ("/", ",", r*). Bad input or end of input ends the run with the
 // run-time's severe error (24, 59 or 64). Whatever the input, the statement
 // keeps at most kMaxValueLength characters: the rest of a line is passed over.
+// A UTF-8 byte-order mark at the start of the input is passed over; a UTF-16
+// one is error 64, with a second line that names the encoding.
 void read_real(float& target);
+
+// The same statement reading the text as the whole input, as if it were typed
+// at the console and the input then ended.
+void read_real(std::string_view input, float& target);
 
 }  // namespace io

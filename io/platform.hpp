@@ -30,6 +30,9 @@ bool is_regular(int fd);
 enum class Lock { taken, held, unavailable };
 Lock try_lock(int fd);  // held: another run holds it; unavailable: no locks here
 void wait_for_lock(int fd);
+// The id of the process that holds the lock try_lock found held, where the
+// system tells; 0 where it does not, or when the lock has been let go since.
+long lock_holder(int fd);
 
 // Writes the bytes; returns how many the file took, all of them unless it
 // refused some.
@@ -37,6 +40,9 @@ std::size_t write_all(int fd, const char* data, std::size_t size);
 
 // Cuts the file to size bytes; false when it cannot be cut.
 bool truncate(int fd, std::int64_t size);
+
+// The largest file this process may make, in bytes (a file-size limit).
+std::int64_t file_size_limit();
 
 // False when the closing reports a failed write.
 bool close(int fd);

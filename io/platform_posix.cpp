@@ -1,11 +1,13 @@
 // The I/O run-time on a POSIX system.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <limits>
 
 #include "io/platform.hpp"
 #include "io/terminate.hpp"
@@ -99,6 +101,12 @@ void wait_for_lock(int fd) {
   }
 }
 
+long lock_holder(int fd) {
+  struct flock whole = whole_file();
+  if (::fcntl(fd, F_GETLK, &whole) != 0 || whole.l_type == F_UNLCK) return 0;
+  return whole.l_pid > 0 ? long(whole.l_pid) : 0;
+}
+
 std::size_t write_all(int fd, const char* data, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
@@ -114,6 +122,13 @@ std::size_t write_all(int fd, const char* data, std::size_t size) {
 }
 
 bool truncate(int fd, std::int64_t size) { return ::ftruncate(fd, off_t(size)) == 0; }
+
+std::int64_t file_size_limit() {
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kLargest;
+  return limit.rlim_cur < rlim_t(kLargest) ? std::int64_t(limit.rlim_cur) : kLargest;
+}
 
 bool close(int fd) { return ::close(fd) == 0; }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "io/platform.hpp"
 #include "io/terminate.hpp"
@@ -114,6 +115,9 @@ Lock try_lock(int fd) {
 
 void wait_for_lock(int fd) { (void)lock_whole(fd, 0); }
 
+// Windows does not tell which process holds a lock.
+long lock_holder(int) { return 0; }
+
 std::size_t write_all(int fd, const char* data, std::size_t size) {
   const HANDLE h = handle_of(fd);
   std::size_t done = 0;
@@ -132,6 +136,9 @@ bool truncate(int fd, std::int64_t size) {
   end.EndOfFile.QuadPart = size;
   return ::SetFileInformationByHandle(handle_of(fd), FileEndOfFileInfo, &end, sizeof end) != 0;
 }
+
+// Windows has no file-size limit of its own.
+std::int64_t file_size_limit() { return std::numeric_limits<std::int64_t>::max(); }
 
 bool close(int fd) { return ::_close(fd) == 0; }
 

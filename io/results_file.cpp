@@ -16,6 +16,9 @@ namespace {
 constexpr const char* kResultsName = "rezult.txt";
 constexpr const char* kWaitNotice =
     "%s: rezult.txt is in use by another run in this folder; waiting for it to end\r\n";
+constexpr const char* kWaitNoticeNamed =
+    "%s: rezult.txt is in use by another run (process %ld) in this folder; waiting for it to "
+    "end\r\n";
 
 constexpr std::size_t kRecordBytes = 20;  // two fields of nine characters and CR LF
 constexpr std::size_t kBatchRecords = 256;
@@ -27,48 +30,58 @@ constexpr std::size_t kBatchRecords = 256;
 struct ResultsFile {
   int fd = -1;
   std::int64_t written = 0;  // bytes of whole records written out by this run
-  bool cut = false;          // the file has been cut after the first records
+  bool cut = false;          // the file has been cut before the first records
   bool regular = false;      // a regular file (only such a file can be cut)
   std::size_t pending = 0;   // bytes of whole records gathered in batch
-  char batch[kBatchRecords * kRecordBytes];
+  char batch[kBatchRecords * kRecordBytes]{};
 };
 
-ResultsFile results;
+constinit ResultsFile results;
 
 [[noreturn]] void write_failure() { severe_error(kErrWrite, kUnitResults, kResultsName); }
 
 void close_results() { results_close(); }
 
-// Writes out the gathered records. The first piece written cuts off whatever an
-// earlier run left beyond it; a device or a pipe has nothing to cut.
+// Writes out the gathered records. Before the first piece goes in, the file is
+// cut to nothing: a run that ends at any moment, killed at any step included,
+// leaves the earlier file whole, its own first records, or nothing, and never
+// its records followed by what is left of an earlier run's. The file is cut
+// where it is rather than replaced by a new one, so that the lock, the target
+// of a symbolic link, a hard link's other names and the file's owner and
+// permissions all go on seeing the records. A file-size limit that has no room
+// for one record leaves an earlier file as it was. A device or a pipe has
+// nothing to cut.
 void write_out() {
   const std::size_t size = results.pending;
   if (size == 0) return;
   results.pending = 0;
+  if (results.regular && !results.cut) {
+    if (platform::file_size_limit() < std::int64_t(kRecordBytes)) write_failure();
+    if (!platform::truncate(results.fd, 0)) write_failure();
+    results.cut = true;
+  }
   const std::size_t done = platform::write_all(results.fd, results.batch, size);
   results.written += std::int64_t(done - done % kRecordBytes);
   if (done < size) {
-    // A record cut short is taken back. A file that took nothing of the first
-    // piece still holds what an earlier run left, and keeps it.
-    if (results.regular && (done > 0 || results.cut))
-      (void)platform::truncate(results.fd, results.written);
+    // A record cut short is taken back.
+    if (results.regular) (void)platform::truncate(results.fd, results.written);
     write_failure();
-  }
-  if (!results.cut) {
-    results.cut = true;
-    if (!platform::truncate(results.fd, results.written) && results.regular) write_failure();
   }
 }
 
 // Two runs in one folder take turns: each holds a write lock on the whole file
 // from its opening to its closing (which every end of the run does), so the
 // file ends with one run's records, whole. A run that finds the file locked
-// says so on the standard error and waits: the other run may be waiting at a
-// prompt. A file system without locks is written as before.
+// says so on the standard error, naming the process that holds it where the
+// system tells, and waits: the other run may be waiting at a prompt. A file
+// system without locks is written as before.
 void lock_results() {
   if (platform::try_lock(results.fd) != platform::Lock::held) return;
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
-  std::fprintf(stderr, kWaitNotice, program_name());
+  if (const long holder = platform::lock_holder(results.fd); holder > 0)
+    std::fprintf(stderr, kWaitNoticeNamed, program_name(), holder);
+  else
+    std::fprintf(stderr, kWaitNotice, program_name());
   std::fflush(stderr);
   platform::wait_for_lock(results.fd);
 }

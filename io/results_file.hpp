@@ -8,8 +8,9 @@ namespace io {
 void results_open();
 
 // Writes one record of two values, ended by CR LF. Records are gathered and
-// written out whole, a batch at a time; the first batch written cuts the file
-// right after itself. A failed write ends the run with severe error 38 and
+// written out whole, a batch at a time; the file is cut to nothing just before
+// the first batch goes in, so that it never holds this run's records and an
+// earlier run's together. A failed write ends the run with severe error 38 and
 // leaves the whole records that the file took.
 void results_write(float x, float cp);
 

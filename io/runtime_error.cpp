@@ -1,8 +1,10 @@
 #include "io/runtime_error.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <new>
 #include <string_view>
 
 #include "io/call_trace.hpp"
@@ -30,10 +32,20 @@ constexpr Message kMessages[] = {
     {kErrNoMemory, "insufficient virtual memory"},
 };
 
-// Freed when memory runs out: the message line and the traceback are built in
-// strings, and a heap that refused the run's last request may refuse them too.
+// Given back when memory runs out, so that the exception and the stop can be
+// made: a heap that refused the run's last request may refuse them too.
 constexpr std::size_t kReserveBytes = 64 * 1024;
 void* reserve = nullptr;
+
+// The first request that the heap refuses gives the reserve back before
+// bad_alloc is thrown, so that the exception itself is made from it: the C++
+// run-time's own emergency memory for exceptions is missing when memory ran out
+// as it started.
+void give_back_reserve() {
+  std::free(reserve);
+  reserve = nullptr;
+  throw std::bad_alloc();
+}
 
 const char* message_text(int number) {
   for (const Message& m : kMessages)
@@ -41,27 +53,57 @@ const char* message_text(int number) {
   return "unknown run-time error";
 }
 
-// The text with "%d" and "%s" filled; without a unit the placeholders stay.
-std::string compose(int number, bool has_unit, int unit, const char* file) {
-  std::string text = message_text(number);
-  if (!has_unit) return text;
-  if (std::size_t at = text.find("%d"); at != std::string::npos)
-    text.replace(at, 2, std::to_string(unit));
-  if (std::size_t at = text.find("%s"); at != std::string::npos)
-    text.replace(at, 2, file ? file : "");
-  return text;
+// The decimal digits of a value, written into the buffer.
+std::string_view decimal(long long value, char (&buffer)[24]) {
+  const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string_view(buffer, std::size_t(end - buffer));
 }
 
-std::string left(std::string_view s, std::size_t width) {
-  std::string out(s.substr(0, width));
-  out.append(width - out.size(), ' ');
-  return out;
-}
+// One line of a message, made in place: the message of an exhausted memory is
+// printed when the heap may have nothing left to give.
+struct Line {
+  char text[256];
+  std::size_t size = 0;
 
-std::string right(std::string_view s, std::size_t width) {
-  std::string out(s.substr(0, width));
-  out.insert(0, width - out.size(), ' ');
-  return out;
+  void add(std::string_view s) {
+    const std::size_t n = std::min(s.size(), sizeof text - size);
+    s.copy(text + size, n);
+    size += n;
+  }
+  void add_number(long long value) {
+    char digits[24];
+    add(decimal(value, digits));
+  }
+  void pad(std::size_t n) {
+    for (; n > 0; --n) add(" ");
+  }
+  void left(std::string_view s, std::size_t width) {
+    s = s.substr(0, width);
+    add(s);
+    pad(width - s.size());
+  }
+  void right(std::string_view s, std::size_t width) {
+    s = s.substr(0, width);
+    pad(width - s.size());
+    add(s);
+  }
+};
+
+// The message's text with "%d" and "%s" filled; without a unit the
+// placeholders stay.
+void add_text(Line& line, int number, bool has_unit, int unit, const char* file) {
+  const std::string_view text = message_text(number);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (has_unit && text.compare(i, 2, "%d") == 0) {
+      line.add_number(unit);
+      ++i;
+    } else if (has_unit && text.compare(i, 2, "%s") == 0) {
+      line.add(file ? file : "");
+      ++i;
+    } else {
+      line.add(text.substr(i, 1));
+    }
+  }
 }
 
 std::string_view base_name(std::string_view path) {
@@ -70,39 +112,80 @@ std::string_view base_name(std::string_view path) {
 }
 
 // A line of the message on the standard error (unit 0).
-void put(const std::string& line) {
+void put(const Line& line) {
+  const std::string_view text(line.text, line.size);
+  transcribe_error(text);
+  transcribe_error("\r\n");
   std::FILE* err = unit_stream(kUnitError);
   if (err == nullptr) return;
-  std::fwrite(line.data(), 1, line.size(), err);
+  std::fwrite(text.data(), 1, text.size(), err);
   std::fwrite("\r\n", 1, 2, err);
 }
 
-[[noreturn]] void raise(int number, bool has_unit, int unit, const char* file, int os_error) {
+// The message line, a reason (the system's or the program's own) on the line
+// after it, and the traceback of the active routines.
+void print_message(int number, bool has_unit, int unit, const char* file, const char* reason) {
   // The console output so far comes before the message.
   if (std::FILE* out = unit_stream(kUnitOutput)) std::fflush(out);
-  put("forrtl: severe (" + std::to_string(number) + "): " + compose(number, has_unit, unit, file));
-  if (os_error != 0) put(std::string("forrtl: ") + platform::reason(os_error));
+  Line first;
+  first.add("forrtl: severe (");
+  first.add_number(number);
+  first.add("): ");
+  add_text(first, number, has_unit, unit, file);
+  put(first);
+  if (reason != nullptr) {
+    Line second;
+    second.add("forrtl: ");
+    second.add(reason);
+    put(second);
+  }
 
-  put(left("Image", 19) + left("PC", 10) + left("Routine", 19) + left("Line", 12) +
-      left("Source", 19));
+  Line heading;
+  heading.left("Image", 19);
+  heading.left("PC", 10);
+  heading.left("Routine", 19);
+  heading.left("Line", 12);
+  heading.left("Source", 19);
+  put(heading);
   const std::vector<ActiveCall>& calls = active_calls();
-  for (auto c = calls.rbegin(); c != calls.rend(); ++c)
-    put(left(program_name(), 17) + "  " + "00000000" + "  " + left(c->routine, 17) + "  " +
-        right(std::to_string(c->where.line), 10) + "  " + std::string(base_name(c->where.file)));
+  for (auto c = calls.rbegin(); c != calls.rend(); ++c) {
+    Line row;
+    row.left(program_name(), 17);
+    row.add("  00000000  ");
+    row.left(c->routine, 17);
+    row.add("  ");
+    char digits[24];
+    row.right(decimal(c->where.line, digits), 10);
+    row.add("  ");
+    row.add(base_name(c->where.file));
+    put(row);
+  }
   if (std::FILE* err = unit_stream(kUnitError)) std::fflush(err);
+}
+
+[[noreturn]] void raise(int number, bool has_unit, int unit, const char* file, const char* reason) {
+  print_message(number, has_unit, unit, file, reason);
   stop_run(number);
 }
 
 }  // namespace
 
-void severe_error(int number) { raise(number, false, 0, nullptr, 0); }
+void severe_error(int number) { raise(number, false, 0, nullptr, nullptr); }
 
 void severe_error(int number, int unit, const char* file, int os_error) {
-  raise(number, true, unit, file, os_error);
+  raise(number, true, unit, file, os_error != 0 ? platform::reason(os_error) : nullptr);
 }
 
-void reserve_memory() {
+void severe_error(int number, int unit, const char* file, const char* reason) {
+  raise(number, true, unit, file, reason);
+}
+
+bool reserve_memory() {
   if (reserve == nullptr) reserve = std::malloc(kReserveBytes);
+  std::set_new_handler(give_back_reserve);
+  if (reserve != nullptr) return true;
+  print_message(kErrNoMemory, false, 0, nullptr, nullptr);
+  return false;
 }
 
 void out_of_memory() {

@@ -22,9 +22,15 @@ constexpr int kErrNoMemory = 41;
 // after the message line.
 [[noreturn]] void severe_error(int number, int unit, const char* file, int os_error = 0);
 
-// Sets aside a little memory at start-up, so that the message of an exhausted
-// memory can still be composed and printed.
-void reserve_memory();
+// The same with a reason of the program's own on that line.
+[[noreturn]] void severe_error(int number, int unit, const char* file, const char* reason);
+
+// Sets aside a little memory at start-up, which the first request that the
+// heap refuses gives back, so that the stop of an exhausted memory can still
+// be made. False when not even the reserve is to be had: memory ran out as the
+// program started, and message 41 has been printed (its lines take nothing from
+// the heap); nothing is open yet, and the run ends with its status.
+bool reserve_memory();
 
 // Memory exhausted: message 41, printed from the reserve.
 [[noreturn]] void out_of_memory();

@@ -12,10 +12,10 @@ void stop_run(int status) {
   throw RunStopped{status};
 }
 
-int run_to_end(void (*body)()) {
+int run_to_end(void (*body)(void* context), void* context) {
   try {
     try {
-      body();
+      body(context);
     } catch (const std::bad_alloc&) {
       // The routines that were active have unwound by now, so the traceback
       // has no rows; the large requests check for themselves and stop

@@ -1,8 +1,7 @@
 #pragma once
 // Stopping the run. Every way the run ends early goes through stop_run: it writes
 // out and closes every open file and then unwinds to run_to_end, which returns
-// the status. Nothing catches RunStopped but run_to_end, the Python module's
-// calls (which end the call, not the process) and tests, so a run never
+// the status. Nothing catches RunStopped but run_to_end and tests, so a run never
 // continues after a stop.
 
 namespace io {
@@ -27,6 +26,11 @@ int exit_code(int status);
 // Runs the body and returns the run's exit status: kStatusNormal when it
 // returns, the status of its stop otherwise. Memory that runs out anywhere in
 // the body is severe error 41, never an uncaught exception.
-int run_to_end(void (*body)());
+int run_to_end(void (*body)(void* context), void* context);
+
+template <class Body>
+int run_to_end(Body& body) {
+  return run_to_end([](void* b) { (*static_cast<Body*>(b))(); }, &body);
+}
 
 }  // namespace io

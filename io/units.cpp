@@ -1,5 +1,6 @@
 #include "io/units.hpp"
 
+#include <new>
 #include <vector>
 
 #include "io/runtime_error.hpp"
@@ -12,7 +13,9 @@ struct UnitTable {
   std::FILE* input = stdin;
   std::FILE* output = stdout;
   std::FILE* results = nullptr;
+  bool input_begun = false;  // a statement has read from unit 5 since it was bound
   std::vector<Closer> closers;
+  Transcript* transcript = nullptr;
 };
 
 UnitTable& table() {
@@ -36,6 +39,16 @@ std::FILE** slot(int unit) {
   }
 }
 
+void append(std::string Transcript::*part, std::string_view text) {
+  Transcript* t = table().transcript;
+  if (t == nullptr) return;
+  try {
+    (t->*part).append(text);
+  } catch (const std::bad_alloc&) {
+    // Only the copy goes short: the run and its streams go on.
+  }
+}
+
 }  // namespace
 
 std::FILE* unit_stream(int unit) {
@@ -45,9 +58,21 @@ std::FILE* unit_stream(int unit) {
 
 void bind_unit(int unit, std::FILE* stream) {
   if (std::FILE** s = slot(unit)) *s = stream;
+  if (unit == kUnitInput) table().input_begun = false;
+}
+
+bool input_starts() {
+  UnitTable& t = table();
+  const bool starts = !t.input_begun;
+  t.input_begun = true;
+  return starts;
 }
 
 void write_line(int unit, std::string_view text) {
+  if (unit == kUnitOutput) {
+    append(&Transcript::output, text);
+    append(&Transcript::output, "\n");
+  }
   std::FILE* f = unit_stream(unit);
   if (f == nullptr) return;
   std::fwrite(text.data(), 1, text.size(), f);
@@ -80,12 +105,18 @@ void register_closer(Closer closer) {
   table().closers.push_back(closer);
 }
 
+void keep_transcript(Transcript* transcript) { table().transcript = transcript; }
+
+void transcribe_error(std::string_view text) { append(&Transcript::errors, text); }
+
 void reset_units() {
   UnitTable& t = table();
+  t.transcript = nullptr;
   t.error = stderr;
   t.input = stdin;
   t.output = stdout;
   t.results = nullptr;
+  t.input_begun = false;
   t.closers.clear();
 }
 

@@ -3,6 +3,7 @@
 // unit 10 the results file once it is opened, and unit 0 the standard error,
 // where the run-time's error messages go.
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace io {
@@ -39,6 +40,10 @@ std::FILE* unit_stream(int unit);
 // stream unbinds it. The unit table never closes the standard streams.
 void bind_unit(int unit, std::FILE* stream);
 
+// Whether an input statement on unit 5 reads from the start of its input: true
+// for the first one to ask since the unit was bound (or the table reset).
+bool input_starts();
+
 // Writes one console line: the text and a line feed, written out at once. A
 // unit that is not open is not written to. A line that the standard output
 // refuses ends the run with severe error 38, like a failed write of the results.
@@ -54,8 +59,25 @@ void close_all();
 using Closer = void (*)();
 void register_closer(Closer closer);
 
+// What a run wrote on unit 6 (the solver's messages) and unit 0 (the
+// run-time's error lines), kept as text beside the streams the units are bound
+// to, whether or not they are open: for callers that hand a run's messages
+// back instead of showing them. A copy that memory cannot hold is left
+// incomplete rather than stopping the run.
+struct Transcript {
+  std::string output;  // unit 6: each line ended by a line feed
+  std::string errors;  // unit 0: each line ended by CR LF
+};
+
+// Keeps what is written on units 6 and 0 in the transcript from now on; a null
+// transcript stops keeping.
+void keep_transcript(Transcript* transcript);
+
+// Appends a piece of unit 0's text to the transcript being kept, if any.
+void transcribe_error(std::string_view text);
+
 // Restores the table to its start: 0, 5 and 6 on the standard streams, nothing
-// else.
+// else, and no transcript.
 void reset_units();
 
 }  // namespace io

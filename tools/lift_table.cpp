@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/bounded_array.hpp"
 #include "io/units.hpp"
 #include "tools/program_lift.hpp"
 

@@ -1,9 +1,12 @@
-#!/usr/bin/python3
+#!/usr/bin/env python3
 """The lift of the program's circulations against thin-airfoil theory, over
 every count of vortices from 1 to 201 (docs/validation.md explains the
 figures): one run per count, drawn with matplotlib.
 
-    python3 python/examples/lift_sweep.py [-o lift.png] [-v VELOCITY]
+    ~/.venvs/vortex/bin/python python/examples/lift_sweep.py [-o lift.png] [-v VELOCITY]
+
+with the Python of the virtual environment that the module is installed in
+(README, "From Python"), or python3 where that environment is active.
 """
 import argparse
 
@@ -18,7 +21,7 @@ import vortex  # noqa: E402
 THEORY = 1.09265
 
 
-def main():
+def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("-o", "--output", default="lift.png", help="picture to write (lift.png)")
     parser.add_argument("-v", "--velocity", type=float, default=20.0, help="free-stream velocity")

@@ -8,6 +8,13 @@ program's computation, with the same results bit for bit.
 
 See help(vortex.run) and help(vortex.lsarg).
 """
-from vortex._vortex import Result, RunError, SolverError, SolverWarning, lsarg, run
+from vortex._errors import RunError, SolverError, SolverWarning
+from vortex._result import Result
+from vortex._vortex import __version__, lsarg, run
 
-__all__ = ["Result", "RunError", "SolverError", "SolverWarning", "lsarg", "run"]
+# Shown as the package's, where scripts (and pickle) find them.
+for _class in (Result, RunError, SolverError, SolverWarning):
+    _class.__module__ = __name__
+del _class
+
+__all__ = ["Result", "RunError", "SolverError", "SolverWarning", "__version__", "lsarg", "run"]

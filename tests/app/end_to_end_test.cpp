@@ -12,11 +12,22 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
+
+// GCC names the address sanitizer by a macro, clang by a feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define VORTEX_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORTEX_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 namespace {
 
@@ -33,7 +44,8 @@ void spit(const fs::path& p, const std::string& text) {
 }
 
 struct Outcome {
-  int status = -1;
+  int status = -1;  // the exit status, -1 when a signal ended the program
+  int signal = 0;
   std::string out;
   std::string err;
   bool has_results = false;
@@ -51,11 +63,11 @@ const char* const kPrompts = " vvedite kol-vo vihrej\n vvedite skorost\n";
 #endif
 
 // The words that start the program: the emulator's, if any, then the program.
-std::vector<std::string> program_command() {
+std::vector<std::string> program_command(const char* program) {
   std::vector<std::string> words;
   std::istringstream emulator(VORTEX_EMULATOR);
   for (std::string word; emulator >> word;) words.push_back(word);
-  words.push_back(VORTEX_BINARY);
+  words.push_back(program);
   return words;
 }
 
@@ -85,8 +97,9 @@ class Program : public ::testing::Test {
     rlim_t file_size_limit = RLIM_INFINITY;
     rlim_t memory_limit = RLIM_INFINITY;
     std::vector<std::string> arguments;
-    int input_fd = -1;           // standard input from this descriptor instead
-    std::string tag = "";        // names this run's output files, for runs side by side
+    int input_fd = -1;     // standard input from this descriptor instead
+    std::string tag = "";  // names this run's output files, for runs side by side
+    const char* program = VORTEX_BINARY;
     const char* form = nullptr;  // VORTEX_FORM, unset when null
   };
 
@@ -109,7 +122,7 @@ class Program : public ::testing::Test {
     spit(root_ / (tag + "stdin"), input);
     // With unprivileged set and the tests running as root, setpriv starts the
     // program as nobody.
-    std::vector<std::string> command = program_command();
+    std::vector<std::string> command = program_command(setting.program);
     command.insert(command.end(), setting.arguments.begin(), setting.arguments.end());
     if (setting.unprivileged && geteuid() == 0)
       command.insert(command.begin(),
@@ -156,6 +169,7 @@ class Program : public ::testing::Test {
     waitpid(pid, &wstatus, 0);
     Outcome r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     r.out = slurp(root_ / (setting.tag + "stdout"));
     r.err = slurp(root_ / (setting.tag + "stderr"));
     std::error_code unreadable;  // a symbolic link loop, for one
@@ -319,6 +333,49 @@ TEST_F(Program, LongerEarlierResultsAreCutToThisRun) {
   EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
 }
 
+// A run killed at any system call after it opened rezult.txt leaves the earlier
+// file whole, its own first records whole, or nothing: never its records
+// followed by the rest of an earlier, longer file. strace lists the calls of
+// one run, then kills a run at each in turn (its when= counts a call's kind
+// from the start).
+TEST_F(Program, ARunKilledAtAnyStepNeverLeavesTwoRunsMixed) {
+#if defined(VORTEX_ADDRESS_SANITIZER)
+  GTEST_SKIP() << "the sanitizers' own calls at the start and the end would be most of the list";
+#endif
+  if (std::string(VORTEX_EMULATOR) != "") GTEST_SKIP() << "strace would follow the emulator";
+  Setting strace;
+  strace.program = "strace";
+  strace.arguments = {"-V"};
+  if (run("", strace).status != 0) GTEST_SKIP() << "strace is missing";
+  const std::string earlier = run("201\n20\n").results;
+  const std::string input = "10\n50\n";
+  const std::string own = run(input).results;
+
+  spit(results_path(), earlier);
+  const std::string log = root_ / "calls";
+  strace.arguments = {"-qq", "-o", log, VORTEX_BINARY};
+  ASSERT_EQ(run(input, strace).results, own);
+  std::vector<std::string> kills;
+  std::map<std::string, int> seen;
+  bool opened = false;
+  std::istringstream calls(slurp(log));
+  for (std::string line; std::getline(calls, line);) {
+    const std::string name = line.substr(0, line.find('('));
+    const int count = ++seen[name];
+    if (opened) kills.push_back("inject=" + name + ":signal=SIGKILL:when=" + std::to_string(count));
+    opened = opened || line.find("\"rezult.txt\"") != std::string::npos;
+  }
+  ASSERT_GT(seen["write"], 0);
+
+  for (const std::string& kill : kills) {
+    SCOPED_TRACE(kill);
+    spit(results_path(), earlier);
+    strace.arguments = {"-qq", "-o", "/dev/null", "-e", kill, VORTEX_BINARY};
+    const std::string left = run(input, strace).results;
+    EXPECT_TRUE(left == earlier || (left.size() % 20 == 0 && own.rfind(left, 0) == 0)) << left;
+  }
+}
+
 // Free-form input: every form below reads 10 vortices and a velocity of 20.
 TEST_F(Program, FreeFormInputFormsReadTheSameNumbers) {
   const std::string expected = reference("n10-v20", "rezult.txt");
@@ -444,15 +501,6 @@ TEST_F(Program, AClosedStandardStreamNeverBecomesTheResultsFile) {
   EXPECT_EQ(r.results, "old\r\n");
 }
 
-// GCC names the address sanitizer by a macro, clang by a feature.
-#if defined(__SANITIZE_ADDRESS__)
-#define VORTEX_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VORTEX_ADDRESS_SANITIZER 1
-#endif
-#endif
-
 TEST_F(Program, AnInputWithoutLineEndsIsAConversionErrorInBoundedMemory) {
   Setting endless;
   endless.input_path = "/dev/zero";
@@ -522,8 +570,9 @@ TEST_F(Program, HelpAndVersionAnswerWithoutARun) {
   EXPECT_EQ(r.results, reference("n10-v20", "rezult.txt"));
 }
 
-// A second run in the folder waits, saying so, while the first holds the results
-// file at its prompt; then it writes its own records, whole.
+// A second run in the folder waits, saying so and naming the first, while the
+// first holds the results file at its prompt; then it writes its own records,
+// whole.
 TEST_F(Program, TwoRunsInOneFolderTakeTurnsWithTheResultsFile) {
   int input[2];
   ASSERT_EQ(pipe(input), 0);
@@ -537,8 +586,9 @@ TEST_F(Program, TwoRunsInOneFolderTakeTurnsWithTheResultsFile) {
   Setting second;
   second.tag = "second-";
   const pid_t second_run = start("10\n20\n", second);
-  const std::string notice =
-      "vortex: rezult.txt is in use by another run in this folder; waiting for it to end\r\n";
+  const std::string notice = "vortex: rezult.txt is in use by another run (process " +
+                             std::to_string(waiting_at_prompt) +
+                             ") in this folder; waiting for it to end\r\n";
   EXPECT_TRUE(shows("second-stderr", notice));
 
   ASSERT_EQ(write(input[1], "201\n20\n", 8), 8);
@@ -552,35 +602,71 @@ TEST_F(Program, TwoRunsInOneFolderTakeTurnsWithTheResultsFile) {
   EXPECT_EQ(b.results, reference("n10-v20", "rezult.txt"));
 }
 
-// From the least address space the program starts in to the most it needs, a
-// run ends normally, by the solver's own check or with message 41: never by a
-// signal or an escaped exception. Below that range the program does not start
-// (the kernel or the C library's start-up fails before it runs), which a
-// --version under the same limit tells.
+// From the least address space in which a trivial C++ program of the same
+// linking starts to the most a run needs, a run ends normally, by the solver's
+// own check or with message 41: never by a signal or an escaped exception. The
+// program's image is larger than the trivial one's, so just above that floor it
+// may not start either, which a --version under the same limit tells; it must
+// then fail as the trivial program fails below its floor (the loader or the C
+// library's start-up gives up). An allocation before main that fails ends in
+// std::terminate instead, which no start of a trivial program shows.
 TEST_F(Program, ExhaustedMemoryIsTheRunTimeErrorAtEveryLimit) {
 #if defined(VORTEX_ADDRESS_SANITIZER)
   GTEST_SKIP() << "the address sanitizer needs more address space than any limit here";
 #endif
   if (std::string(VORTEX_EMULATOR) != "") GTEST_SKIP() << "an emulator's own memory is limited too";
-  int exhausted = 0;
-  for (rlim_t kb = 1024; kb <= 256 * 1024; kb += 16) {
-    Setting limited;
-    limited.memory_limit = kb * 1024;
-    Outcome r = run("201\n20\n", limited);
-    if (r.out.empty()) {
-      Setting asked = limited;
-      asked.arguments = {"--version"};
-      if (run("", asked).status != 0) continue;  // not started
+  constexpr rlim_t kStep = 16;  // kB
+  auto limited = [&](const char* program, rlim_t kb, const std::string& input,
+                     std::vector<std::string> arguments = {}) {
+    Setting setting;
+    setting.program = program;
+    setting.memory_limit = kb * 1024;
+    setting.arguments = std::move(arguments);
+    return run(input, setting);
+  };
+  struct Linking {
+    const char* program;
+    const char* trivial;
+  };
+  std::vector<Linking> linkings = {{VORTEX_SHARED_BINARY, TRIVIAL_SHARED_BINARY}};
+#if defined(TRIVIAL_STATIC_BINARY)
+  linkings.push_back({VORTEX_BINARY, TRIVIAL_STATIC_BINARY});
+#endif
+  for (const Linking& linking : linkings) {
+    SCOPED_TRACE(linking.program);
+    // The trivial program's floor, found by halving, and how it fails in the
+    // 256 kB below it.
+    rlim_t low = 1024 / kStep, high = 256 * 1024 / kStep;
+    while (low < high) {
+      const rlim_t middle = (low + high) / 2;
+      if (limited(linking.trivial, middle * kStep, "").status == 0)
+        high = middle;
+      else
+        low = middle + 1;
     }
-    SCOPED_TRACE(std::to_string(kb) + " kB");
-    ASSERT_TRUE(r.status == 0 || r.status == 1 || r.status == 41) << r.status << r.err;
-    if (r.status == 41) {
-      ++exhausted;
-      EXPECT_EQ(r.first_err_line(), "forrtl: severe (41): insufficient virtual memory\r");
+    const rlim_t floor = high * kStep;
+    std::set<std::pair<int, int>> start_failures;
+    for (rlim_t kb = floor - 256; kb < floor; kb += kStep) {
+      const Outcome t = limited(linking.trivial, kb, "");
+      start_failures.insert({t.status, t.signal});
     }
-    if (r.status == 0) break;
+
+    int exhausted = 0;
+    for (rlim_t kb = floor; kb <= 256 * 1024; kb += kStep) {
+      SCOPED_TRACE(std::to_string(kb) + " kB");
+      const Outcome r = limited(linking.program, kb, "201\n20\n");
+      if (r.status == 0) break;
+      if (r.status == 41) {
+        ++exhausted;
+        EXPECT_EQ(r.first_err_line(), "forrtl: severe (41): insufficient virtual memory\r");
+      } else if (r.status != 1) {
+        const Outcome v = limited(linking.program, kb, "", {"--version"});
+        EXPECT_TRUE(v.status != 0 && start_failures.count({v.status, v.signal}) != 0)
+            << "status " << r.status << ", signal " << r.signal << ": " << r.err;
+      }
+    }
+    EXPECT_GT(exhausted, 0);
   }
-  EXPECT_GT(exhausted, 0);
 }
 
 }  // namespace

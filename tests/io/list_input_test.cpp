@@ -18,6 +18,7 @@ struct Reading {
   std::vector<float> values;  // one per statement; each target starts at 7.0
   int status = 0;             // the stop's status, 0 when every statement completed
   std::string message;        // the standard error's first line
+  std::string errors;         // all of it
 };
 
 Reading read_statements(const std::string& input, int statements = 1) {
@@ -37,11 +38,29 @@ Reading read_statements(const std::string& input, int statements = 1) {
   } catch (const io::RunStopped& stop) {
     r.status = stop.status;
   }
-  r.message = err.first_line();
+  // One statement over the same text given as the whole input reads alike.
+  if (statements == 1) {
+    float target = 7.0f;
+    int status = 0;
+    try {
+      io::read_real(input, target);
+    } catch (const io::RunStopped& stop) {
+      status = stop.status;
+    }
+    EXPECT_EQ(status, r.status) << "from a text: " << input;
+    if (status == 0 && !r.values.empty()) {
+      EXPECT_EQ(std::memcmp(&target, &r.values[0], sizeof target), 0) << "from a text: " << input;
+    }
+  }
+  r.errors = err.text();
+  r.message = r.errors.substr(0, r.errors.find('\n') + 1);
   io::reset_units();
   std::fclose(in);
   return r;
 }
+
+// The byte-order mark that Windows editors write at the start of UTF-8 text.
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
 
 float read_one(const std::string& input) {
   const Reading r = read_statements(input);
@@ -60,7 +79,8 @@ TEST(ReadReal, ReadsTheFirstValueOfTheFirstLineThatHasOne) {
   EXPECT_EQ(read_one(".5\n"), 0.5f);
   EXPECT_EQ(read_one("5.\n"), 5.0f);
   EXPECT_EQ(read_one("10\r\n"), 10.0f);
-  EXPECT_EQ(read_one("42"), 42.0f);  // a last line without its line feed
+  EXPECT_EQ(read_one(kUtf8Mark + "10\r\n"), 10.0f);  // as Notepad saves it
+  EXPECT_EQ(read_one("42"), 42.0f);                  // a last line without its line feed
   EXPECT_EQ(read_one("5/7\n"), 5.0f);
   EXPECT_EQ(read_one("5,7\n"), 5.0f);
   EXPECT_EQ(read_one("5\t7\n"), 5.0f);
@@ -72,6 +92,8 @@ TEST(ReadReal, DiscardsTheRestOfTheLineAndStartsTheNextStatementOnANewLine) {
   EXPECT_EQ(r.values, (std::vector<float>{10.0f, 30.0f}));
   // The rest of a line is discarded even when it would be an error.
   EXPECT_EQ(read_one("1 ( 'x\n"), 1.0f);
+  // A byte-order mark is passed over where the input starts, and nowhere else.
+  EXPECT_EQ(read_statements(kUtf8Mark + "10\n" + kUtf8Mark + "20\n", 2).status, 64);
 }
 
 TEST(ReadReal, AcceptsTheExponentLettersEDAndQInEitherCase) {
@@ -170,10 +192,20 @@ TEST(ReadReal, RejectsWordsMalformedNumbersAndValuesBeyondTheFloatRange) {
                            "2**3",
                            "*5",
                            "1.5*3",
-                           "x*3"})
+                           "x*3",
+                           "\xEF\xBB",
+                           "\xFE"})
     EXPECT_EQ(error_of(std::string(text) + "\n"), 64) << text;
   const Reading r = read_statements("word\n");
   EXPECT_EQ(r.message, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r\n");
+  // UTF-16, which PowerShell 5's > writes, is refused with a line that names it.
+  std::string text = "\xFF\xFE";
+  for (const char c : std::string("10\n")) text += {c, '\0'};
+  const Reading utf16 = read_statements(text);
+  EXPECT_EQ(utf16.errors.substr(0, utf16.errors.find("Image")),
+            "forrtl: severe (64): input conversion error, unit -4, file CONIN$\r\n"
+            "forrtl: the input is UTF-16LE text (byte-order mark FF FE); only ASCII or UTF-8 is "
+            "read\r\n");
 }
 
 TEST(ReadReal, RejectsQuotesAndParenthesesWhereANumberIsExpected) {
