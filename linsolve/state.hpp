@@ -25,4 +25,8 @@ struct State {
 extern State the_state;
 inline State& state() { return the_state; }
 
+// Puts the state back to its start for a fresh run, but for the form of the
+// hot loops, which stays as taken at start-up (or as a test set it).
+void reset_state();
+
 }  // namespace linsolve
