@@ -18,6 +18,6 @@ void reset_run_state() {
   // Rebuilt in place: the state is too large for a temporary on a thread's stack.
   static_assert(std::is_trivially_destructible_v<AppState>);
   std::construct_at(&state);
-  linsolve::state() = linsolve::State{};
+  linsolve::reset_state();
   errstack::reset();
 }

@@ -13,7 +13,8 @@
 // Every peer copies A and obtains its work space inside the timed call, as
 // LSARG does. After the runs come the peak double FMA rate of one core, the
 // LU's bound at order 201 at that rate, and a table of the ratios with their
-// targets.
+// targets, and LSARG's time in each vector form the processor offers, with
+// the program's choice among them.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <unistd.h>
@@ -39,6 +40,7 @@
 #include "linsolve/linsolve.hpp"
 #include "linsolve/state.hpp"
 #include "linsolve/vector_forms.hpp"
+#include "linsolve/vector_table.hpp"
 
 namespace {
 
@@ -143,6 +145,7 @@ struct Peer {
   std::string label;
   const Lapack* lapack;  // null for a peer whose library is absent
   void (*solve)(const Lapack* l, int n, const float* a, const float* b, float* x);
+  linsolve::Form form = nullptr;  // LSARG in this vector form; null: the one in use
 };
 
 void solve_lsarg(const Lapack*, int n, const float* a, const float* b, float* x) {
@@ -208,6 +211,8 @@ double backward_error(int n, const std::vector<float>& a, const std::vector<floa
 
 void solve_system(benchmark::State& state, const Peer& peer, const std::vector<float>& a) {
   const int n = int(state.range(0));
+  const linsolve::Form in_use = linsolve::form_in_use();
+  if (peer.form != nullptr) linsolve::use_form(peer.form);
   std::vector<float> b(n), x(n);
   for (int i = 0; i < n; ++i) b[i] = float(1.0 / (i + 1));
   for (auto _ : state) {
@@ -220,14 +225,23 @@ void solve_system(benchmark::State& state, const Peer& peer, const std::vector<f
     benchmark::DoNotOptimize(x.data());
     benchmark::ClobberMemory();
   }
+  linsolve::use_form(in_use);
   state.counters["berr"] = backward_error(n, a, b, x);
 }
 
+// The orders at which each vector form is timed, on the influence matrix.
+const int kFormOrders[] = {201, 1000};
+
 void register_all(const std::vector<Peer>& peers) {
   for (const Peer& peer : peers) {
-    if (peer.lapack == nullptr && peer.name != "LSARG") continue;
+    if (peer.lapack == nullptr && peer.solve != solve_lsarg) continue;
+    const bool form = peer.form != nullptr;
     for (int n : kOrders) {
+      if (form &&
+          std::find(std::begin(kFormOrders), std::end(kFormOrders), n) == std::end(kFormOrders))
+        continue;
       for (std::string_view matrix : kMatrices) {
+        if (form && matrix != "influence") continue;
         std::vector<float> a = matrix == "random" ? random_matrix(n) : influence_matrix(n);
         benchmark::RegisterBenchmark(
             (peer.name + "/" + std::string(matrix)).c_str(),
@@ -246,7 +260,9 @@ constexpr double kBoundFlop = 2.0 / 3.0 * kBoundOrder * kBoundOrder * kBoundOrde
 
 struct Setting {
   std::vector<Library> libraries;
-  std::vector<Peer> peers;  // LSARG first
+  std::vector<Peer> peers;          // LSARG first
+  std::vector<Peer> forms;          // LSARG in each vector form offered
+  linsolve::Form chosen = nullptr;  // the form the program takes here
   std::vector<bench::FmaRate> rates;
   std::string load_before;
 };
@@ -294,10 +310,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::vector<Run> listing;
     for (const char* matrix : kMatrices)
       for (int n : kOrders)
-        for (const Peer& peer : setting_.peers) {
-          auto it = shown_.find(Key{matrix, n, peer.name});
-          if (it != shown_.end()) listing.push_back(it->second);
-        }
+        for (const std::vector<Peer>* list : {&setting_.peers, &setting_.forms})
+          for (const Peer& peer : *list) {
+            auto it = shown_.find(Key{matrix, n, peer.name});
+            if (it != shown_.end()) listing.push_back(it->second);
+          }
     if (!listing.empty()) ConsoleReporter::ReportRuns(listing);
     ConsoleReporter::Finalize();
     // The rate again after the runs, the better of the two counting.
@@ -315,6 +332,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const double peak = print_rates(out);
     print_ratios(out);
     if (peak > 0.0) print_bound_ratio(out, kBoundFlop / peak * 1e6);
+    print_forms(out);
     std::fflush(out);
   }
 
@@ -380,6 +398,41 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
   }
 
+  // Each offered form's time, the program's choice marked, and whether the
+  // choice is the fastest within 3 per cent at each order.
+  void print_forms(std::FILE* out) const {
+    const std::vector<Peer>& forms = setting_.forms;
+    const char* chosen = linsolve::form_name(setting_.chosen);
+    std::fprintf(
+        out,
+        "\nLSARG in each vector form offered, influence matrix, CPU us (* the program's choice)\n");
+    std::fprintf(out, "%-8s", "form");
+    for (int n : kFormOrders) std::fprintf(out, " %10d", n);
+    std::fprintf(out, "\n");
+    for (const Peer& f : forms) {
+      std::fprintf(out, "%-7s%s", f.label.c_str(), f.form == setting_.chosen ? "*" : " ");
+      for (int n : kFormOrders) std::fprintf(out, " %10.1f", time_of("influence", n, f.name));
+      std::fprintf(out, "\n");
+    }
+    for (int n : kFormOrders) {
+      const Peer* fastest = nullptr;
+      double mine = 0.0;
+      for (const Peer& f : forms) {
+        const double t = time_of("influence", n, f.name);
+        if (t <= 0.0) continue;
+        if (f.form == setting_.chosen) mine = t;
+        if (fastest == nullptr || t < time_of("influence", n, fastest->name)) fastest = &f;
+      }
+      if (fastest == nullptr || mine <= 0.0) continue;
+      const double best = time_of("influence", n, fastest->name);
+      if (mine <= 1.03 * best)
+        std::fprintf(out, "order %d: the choice, %s, is the fastest within 3 %%\n", n, chosen);
+      else
+        std::fprintf(out, "order %d: the choice, %s, is NOT the fastest: %s takes %.1f %% less\n",
+                     n, chosen, fastest->label.c_str(), 100.0 * (1.0 - best / mine));
+    }
+  }
+
   // Target 2: LSARG at 201 within 2.5 times the bound (aim 1.5).
   void print_bound_ratio(std::FILE* out, double bound_us) const {
     std::fprintf(out, "\nLSARG / bound at order %d (bound %.1f us)\n", kBoundOrder, bound_us);
@@ -392,6 +445,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
                    : ratio <= 2.5 ? "met"
                                   : "NOT MET");
     }
+    // The aim on the AMD families this project runs on: family 25 (Zen 4),
+    // whose 512-bit multiply-adds run at the 256-bit rate, and family 26.
+    const linsolve::forms::Processor cpu = linsolve::forms::this_processor();
+    const double aim = std::string_view(cpu.vendor) != "AuthenticAMD" ? 0.0
+                       : cpu.family == 25                             ? 2.0
+                       : cpu.family == 26                             ? 3.0
+                                                                      : 0.0;
+    const double own = time_of("influence", kBoundOrder, "LSARG");
+    if (aim > 0.0 && own > 0.0)
+      std::fprintf(out, "  aim on AMD family %d, model %d: influence within %.1f: %s\n", cpu.family,
+                   cpu.model, aim, own / bound_us <= aim ? "reached" : "NOT REACHED");
   }
 
   Setting& setting_;
@@ -431,13 +495,9 @@ int main(int argc, char** argv) {
     const std::string_view text = *arg;
     if (!text.starts_with("--form=")) continue;
     const std::string_view name = text.substr(7);
-    bool found = false;
-    for (linsolve::Form form : linsolve::built_forms())
-      if (name == linsolve::form_name(form) && linsolve::offered(form)) {
-        linsolve::state().form = form;
-        found = true;
-      }
-    if (!found) {
+    const linsolve::Form form = linsolve::find_form(name);
+    linsolve::use_form(form);
+    if (!linsolve::offered(form)) {
       std::fprintf(stderr, "linsolve_bench: no form %s here\n", *arg);
       return 1;
     }
@@ -458,7 +518,17 @@ int main(int argc, char** argv) {
       {"lapack_composed", "LAPACK composed", lapack ? &*lapack : nullptr, solve_composed},
       {"openblas_composed", "OpenBLAS composed", openblas ? &*openblas : nullptr, solve_composed},
   };
+  // The forms' peers; the program's own choice, whatever --form gave.
+  const linsolve::Form given = linsolve::form_in_use();
+  linsolve::use_form(nullptr);
+  setting.chosen = linsolve::form_in_use();
+  linsolve::use_form(given);
+  for (linsolve::Form form : linsolve::built_forms())
+    if (linsolve::offered(form))
+      setting.forms.push_back({std::string("LSARG_") + linsolve::form_name(form),
+                               linsolve::form_name(form), nullptr, solve_lsarg, form});
   register_all(setting.peers);
+  register_all(setting.forms);
 
   setting.load_before = load_average();
   setting.rates = bench::measure_fma_rates();

@@ -1,8 +1,9 @@
-// A target without vector forms: the plain form runs everywhere.
+// A target whose processors the registry's table does not tell apart: its
+// forms (if any) run on every processor of the architecture.
 #include "linsolve/vector_table.hpp"
 
 namespace linsolve::forms {
 
-bool processor_offers(Form) { return false; }
+Processor this_processor() { return {}; }
 
 }  // namespace linsolve::forms

@@ -31,17 +31,20 @@
 // one is tested against), and the hottest loops:
 //
 //   vector_paths.hpp        the loops, each entry doing the whole work
-//   vector_paths.cpp        their plain forms, and the choice of form
+//   vector_paths.cpp        the registry of their forms, the choice of one at
+//                           start-up (VORTEX_FORM, the processor's row), the calls
 //   vector_forms.hpp        the forms a build holds and the processor offers
+//   vector_table.hpp        a form's table of loops and its registry entry
+//   form_plain.cpp          the plain forms, which define every stored value
+//   form_<form>.cpp         one vector form: the three below built for its
+//                           instruction set, and its registry entry
 //   vector_loops.inc        the loops written once over the vector width
 //   vector_ops.inc          the width-generic operations they are written in
 //   packet_<form>.inc       what each instruction set does better (SSE2, AVX2,
 //                           AVX-512, NEON), and its tile shapes
-//   vector_form.cpp.in      one form: the three above built for its instruction
-//                           set (CMake makes vector_form_<form>.cpp from it)
 //   vector_bounds.hpp       why a sum in another order may stand for the
 //                           ascending one
-//   cpu_features_<arch>.cpp what the processor offers
+//   cpu_features_<arch>.cpp what the processor offers, and what it is
 
 #include "linsolve/condition.hpp"
 #include "linsolve/driver.hpp"

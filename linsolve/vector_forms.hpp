@@ -1,32 +1,39 @@
 #pragma once
 // The forms of the solver's hottest loops (vector_paths.hpp). The plain form
-// runs on every processor and defines the values that every form stores; the
-// vector forms are the same loops written once over the vector width and
-// built for each instruction set the target offers, chosen at run time by
-// what the processor offers.
+// runs on every processor and defines the values that every form stores; each
+// vector form is the same loops written once over the vector width and built
+// for one instruction set (form_<name>.cpp). The registry (vector_paths.cpp)
+// holds the forms this build has and takes one when the program starts: the
+// one VORTEX_FORM names, if the processor can run it, else the fastest known
+// for the processor.
 #include <span>
+#include <string_view>
 
 namespace linsolve {
 
-enum class Form {
-  best = -1,  // the widest form the processor offers
-  plain,
-  sse2,    // x86-64: two doubles to a vector
-  avx2,    // x86-64 with AVX2 and FMA: four
-  avx512,  // x86-64 with AVX-512 F, VL, DQ and BW: eight
-  neon,    // AArch64 Advanced SIMD: two
-};
+namespace forms {
+struct Entry;
+}
+// A form: its entry in the registry.
+using Form = const forms::Entry*;
 
-// The forms this build holds, the plain one first, then by rising width.
+// The forms this build holds, the plain one first.
 std::span<const Form> built_forms();
 
-// Whether this build holds the form and the processor can run it.
+// The form of that name ("plain", "sse2", "avx2", "avx512", "neon"), or null
+// when this build has none of that name.
+Form find_form(std::string_view name);
+
+// Whether the processor can run the form (null: no).
 bool offered(Form form);
 
-// The form in use: State::form when it is set, else the best offered.
+// The form the hot loops run in.
 Form form_in_use();
 
-// "plain", "sse2", "avx2", "avx512" or "neon".
 const char* form_name(Form form);
+
+// For tests and the benchmark: the hot loops run in this form (one that is
+// offered) from now on; null goes back to the form taken at start-up.
+void use_form(Form form);
 
 }  // namespace linsolve

@@ -1,287 +1,118 @@
-// The hot loops' plain forms, which run on any processor and define the values
-// every form stores, and the choice of form, made once at start-up by what the
-// processor offers and asked again (a load and a comparison) at every call.
+// The hot loops' entry points: the registry of their forms, the choice among
+// them, made once when the program starts, and each call made through the
+// table of the form in use (a load and an indirect call).
 #include "linsolve/vector_paths.hpp"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "linsolve/state.hpp"
 #include "linsolve/vector_table.hpp"
 
 namespace linsolve {
 namespace forms {
-namespace plain {
+
+// The vector forms of this build: form_list.inc, which linsolve/CMakeLists.txt
+// writes from its list of the target's forms, says VORTEX_FORM(name) for each.
+#define VORTEX_FORM(name) extern const Entry name##_entry;
+#include "form_list.inc"
+#undef VORTEX_FORM
+
 namespace {
 
-using std::ptrdiff_t;
+constexpr Form kBuilt[] = {
+    &plain_entry,
+#define VORTEX_FORM(name) &name##_entry,
+#include "form_list.inc"
+#undef VORTEX_FORM
+};
 
-// Unit-stride loops take the first count mod m elements one at a time and the
-// rest in groups of m; sums still run in ascending order.
-void unit_axpy(int count, float s, const float* x, float* y) {
-  const double a = s;
-  const int m = count % 4;
-  for (int i = 0; i < m; ++i) y[i] = float(a * x[i] + y[i]);
-  for (int i = m; i < count; i += 4) {
-    y[i] = float(a * x[i] + y[i]);
-    y[i + 1] = float(a * x[i + 1] + y[i + 1]);
-    y[i + 2] = float(a * x[i + 2] + y[i + 2]);
-    y[i + 3] = float(a * x[i + 3] + y[i + 3]);
-  }
-}
+// Processors on which the form of highest preference is not the fastest: the
+// form that is, as measured there (docs/performance.md gives the measurements
+// behind each row).
+struct Row {
+  const char* vendor;
+  int family;
+  int model;
+  const char* form;
+};
+constexpr Row kFastest[] = {
+    // AMD family 25 (Zen 4): AVX-512 operations run as two 256-bit halves.
+    {"AuthenticAMD", 25, 17, "avx2"},
+};
 
-void unit_scale(int count, float s, float* x) {
-  const double a = s;
-  const int m = count % 5;
-  for (int i = 0; i < m; ++i) x[i] = float(a * x[i]);
-  for (int i = m; i < count; i += 5) {
-    x[i] = float(a * x[i]);
-    x[i + 1] = float(a * x[i + 1]);
-    x[i + 2] = float(a * x[i + 2]);
-    x[i + 3] = float(a * x[i + 3]);
-    x[i + 4] = float(a * x[i + 4]);
-  }
-}
-
-// The first largest of count >= 1 magnitudes mag(i), ISAMAX's rule: only a
-// strictly greater one replaces, so a NaN first stays and a later NaN is
-// passed over. Returns its position, its magnitude in big.
-template <class Magnitude>
-int first_largest(int count, Magnitude mag, float& big) {
-  int at = 0;
-  big = mag(0);
-  for (int i = 1; i < count; ++i) {
-    const float v = mag(i);
-    if (v > big) {
-      at = i;
-      big = v;
-    }
-  }
-  return at;
-}
-
-int largest_product(int count, const float* x, const float* y, float& big) {
-  return first_largest(
-      count, [&](int i) { return std::fabs(float(double(x[i]) * y[i])); }, big);
-}
-
-int panel_step(int count, bool scale, float t, float* m, int ncol, const float* s, float* c,
-               int ldc, const float* w, bool search) {
-  if (scale)
-    for (int i = 0; i < count; ++i) m[i] = float(double(t) * m[i]);
-  for (int q = 0; q < ncol; ++q) {
-    float* col = c + ptrdiff_t(q) * ldc;
-    for (int i = 0; i < count; ++i) col[i] = float(col[i] + double(s[q]) * m[i]);
-  }
-  if (!search) return -1;
-  if (count <= 0) return 0;
-  float big = 0.0f;
-  return largest_product(count, c, w, big);
-}
-
-void row_magnitudes(int n, const float* a, int lda, float* r) {
-  for (int i = 0; i < n; ++i)
-    first_largest(
-        n, [&](int j) { return std::fabs(a[ptrdiff_t(j) * lda + i]); }, r[i]);
-}
-
-void panel_rows(int width, const float* m, int ldm, int ncol, float* c, int ldc, float* s) {
-  for (int q = 0; q < ncol; ++q) {
-    float* col = c + ptrdiff_t(q) * ldc;
-    for (int p = 0; p < width; ++p) {
-      const double sp = s[8 * q + p] = col[p];
-      for (int i = p + 1; i < width; ++i) col[i] = float(col[i] + sp * m[ptrdiff_t(p) * ldm + i]);
-    }
-  }
-}
-
-void panel_sweep(int count, int width, const float* m, int ldm, int ncol, const float* s, float* c,
-                 int ldc) {
-  for (int q = 0; q < ncol; ++q) {
-    float* col = c + ptrdiff_t(q) * ldc;
-    for (int r = 0; r < count; ++r) {
-      double sum = col[r];
-      for (int p = 0; p < width; ++p) sum += double(s[8 * q + p]) * m[ptrdiff_t(p) * ldm + r];
-      col[r] = float(sum);
-    }
-  }
-}
-
-void residual_rows(int n, const float* a, int lda, const float* b, const float* x, float* r) {
-  for (int i = 0; i < n; ++i) {
-    double sum = -b[i];
-    for (int j = 0; j < n; ++j) sum += double(a[ptrdiff_t(j) * lda + i]) * x[j];
-    r[i] = float(sum);
-  }
-}
-
-void upper_solve(int n, const float* a, int lda, float* x, bool unit) {
-  for (int j = n - 1; j >= 0; --j) {
-    const float sum =
-        j < n - 1 ? row_dot(n - 1 - j, a + ptrdiff_t(j + 1) * lda + j, lda, x + j + 1) : 0.0f;
-    const double v = double(x[j]) - sum;
-    x[j] = unit ? float(v) : float(v / a[ptrdiff_t(j) * lda + j]);
-  }
-}
-
-void rows_to_strip(int rows, int count, const float* a, int lda, float* strip, int lds) {
-  for (int r = 0; r < rows; ++r)
-    for (int j = 0; j < count; ++j) strip[ptrdiff_t(r) * lds + j] = a[ptrdiff_t(j) * lda + r];
+Form named(std::string_view name) {
+  for (Form f : kBuilt)
+    if (name == f->name) return f;
+  return nullptr;
 }
 
 }  // namespace
 
-float unit_dot(int count, const float* x, const float* y) {
-  double sum = 0.0;
-  const int m = count % 5;
-  for (int i = 0; i < m; ++i) sum += double(x[i]) * y[i];
-  for (int i = m; i < count; i += 5) {
-    sum += double(x[i]) * y[i];
-    sum += double(x[i + 1]) * y[i + 1];
-    sum += double(x[i + 2]) * y[i + 2];
-    sum += double(x[i + 3]) * y[i + 3];
-    sum += double(x[i + 4]) * y[i + 4];
+Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
+            char (&message)[kMessageSize]) {
+  Form best = &plain_entry;
+  for (Form f : kBuilt)
+    if (f->preference > best->preference && offers(f)) best = f;
+  for (const Row& row : kFastest) {
+    const Form f = named(row.form);
+    if (std::string_view(cpu.vendor) == row.vendor && cpu.family == row.family &&
+        cpu.model == row.model && f != nullptr && offers(f))
+      best = f;
   }
-  return float(sum);
+  message[0] = '\0';
+  if (requested == nullptr || *requested == '\0') return best;
+  const Form f = named(requested);
+  if (f != nullptr && offers(f)) return f;
+  char names[80] = "";
+  for (Form g : kBuilt)
+    std::snprintf(names + std::strlen(names), sizeof names - std::strlen(names), "%s%s",
+                  g == kBuilt[0] ? "" : ", ", g->name);
+  if (f != nullptr)
+    std::snprintf(message, kMessageSize,
+                  "vortex: VORTEX_FORM=%s is a form this processor cannot run; using %s\n",
+                  requested, best->name);
+  else
+    std::snprintf(message, kMessageSize,
+                  "vortex: VORTEX_FORM=%.60s names no form of this build (%s); using %s\n",
+                  requested, names, best->name);
+  return best;
 }
-
-float unit_abs_sum(int count, const float* x) {
-  double sum = 0.0;
-  const int m = count % 6;
-  for (int i = 0; i < m; ++i) sum += std::fabs(double(x[i]));
-  for (int i = m; i < count; i += 6) {
-    sum += std::fabs(double(x[i]));
-    sum += std::fabs(double(x[i + 1]));
-    sum += std::fabs(double(x[i + 2]));
-    sum += std::fabs(double(x[i + 3]));
-    sum += std::fabs(double(x[i + 4]));
-    sum += std::fabs(double(x[i + 5]));
-  }
-  return float(sum);
-}
-
-float row_dot(int count, const float* a, int lda, const float* x) {
-  double sum = 0.0;
-  for (int i = 0; i < count; ++i) sum += double(a[ptrdiff_t(i) * lda]) * x[i];
-  return float(sum);
-}
-
-int estimate_row(int count, float wp, double wm, double sp, double sm, const float* u, int ld,
-                 float* z) {
-  for (int j = 0; j < count; ++j) {
-    const double uj = u[ptrdiff_t(j) * ld];
-    sm += std::fabs(z[j] + wm * uj);
-    z[j] = float(z[j] + double(wp) * uj);
-    sp += std::fabs(double(z[j]));
-  }
-  if (!(sp < sm)) return 0;
-  const float t = float(wm - double(wp));
-  if (t != 0.0f)
-    for (int j = 0; j < count; ++j) z[j] = float(z[j] + double(t) * u[ptrdiff_t(j) * ld]);
-  return 1;
-}
-
-}  // namespace plain
-
-const Table plain_table = {
-    plain::unit_axpy,    plain::unit_scale,     plain::unit_dot,        plain::unit_abs_sum,
-    plain::panel_step,   plain::row_magnitudes, plain::largest_product, plain::panel_rows,
-    plain::panel_sweep,  plain::residual_rows,  plain::upper_solve,     plain::rows_to_strip,
-    plain::estimate_row,
-};
 
 }  // namespace forms
 
 namespace {
 
-struct Built {
-  Form form;
-  const forms::Table* table;
-};
+bool runs_here(Form form) { return form->runs_here(); }
 
-constexpr Built kBuilt[] = {
-    {Form::plain, &forms::plain_table},
-#if defined(VORTEX_FORM_sse2)
-    {Form::sse2, &forms::sse2_table},
-#endif
-#if defined(VORTEX_FORM_avx2)
-    {Form::avx2, &forms::avx2_table},
-#endif
-#if defined(VORTEX_FORM_avx512)
-    {Form::avx512, &forms::avx512_table},
-#endif
-#if defined(VORTEX_FORM_neon)
-    {Form::neon, &forms::neon_table},
-#endif
-};
-constexpr int kForms = int(std::size(kBuilt));
+// Taken once, before main: the hot loops run in the plain form until then.
+const Form taken = [] {
+  char message[forms::kMessageSize];
+  const Form form =
+      forms::choose(std::getenv("VORTEX_FORM"), forms::this_processor(), runs_here, message);
+  if (message[0] != '\0') std::fputs(message, stderr);
+  state().form = form;
+  return form;
+}();
 
-constexpr std::array<Form, kForms> built_list() {
-  std::array<Form, kForms> list{};
-  for (int k = 0; k < kForms; ++k) list[std::size_t(k)] = kBuilt[k].form;
-  return list;
-}
-constexpr std::array<Form, kForms> kBuiltForms = built_list();
-
-// The tables indexed by Form, null where this build holds no such form or the
-// processor cannot run it.
-constexpr int kFormCount = int(Form::neon) + 1;
-struct Tables {
-  const forms::Table* by_form[kFormCount] = {};
-  Form best = Form::plain;
-};
-
-Tables choose() {
-  Tables t;
-  for (const Built& b : kBuilt) {
-    if (b.form != Form::plain && !forms::processor_offers(b.form)) continue;
-    t.by_form[int(b.form)] = b.table;
-    t.best = b.form;  // the list rises in width
-  }
-  return t;
-}
-
-const Tables tables = choose();
-
-// The chosen form's table; the best offered one when State::form names a form
-// this build lacks or the processor cannot run, or before the tables are set
-// up.
-const forms::Table& table() {
-  const int chosen = int(state().form);
-  const forms::Table* t = chosen >= 0 && chosen < kFormCount ? tables.by_form[chosen] : nullptr;
-  if (t == nullptr) t = tables.by_form[int(tables.best)];
-  return t != nullptr ? *t : forms::plain_table;
-}
+const forms::Table& table() { return state().form->table; }
 
 }  // namespace
 
-std::span<const Form> built_forms() { return kBuiltForms; }
+std::span<const Form> built_forms() { return forms::kBuilt; }
 
-bool offered(Form form) {
-  return int(form) >= 0 && int(form) < kFormCount && tables.by_form[int(form)] != nullptr;
-}
+Form find_form(std::string_view name) { return forms::named(name); }
 
-Form form_in_use() { return offered(state().form) ? state().form : tables.best; }
+bool offered(Form form) { return form != nullptr && form->runs_here(); }
 
-const char* form_name(Form form) {
-  switch (form) {
-    case Form::best:
-      return "best";
-    case Form::plain:
-      return "plain";
-    case Form::sse2:
-      return "sse2";
-    case Form::avx2:
-      return "avx2";
-    case Form::avx512:
-      return "avx512";
-    case Form::neon:
-      return "neon";
-  }
-  return "unknown";
-}
+Form form_in_use() { return state().form; }
+
+const char* form_name(Form form) { return form != nullptr ? form->name : "none"; }
+
+void use_form(Form form) { state().form = form != nullptr ? form : taken; }
 
 void unit_axpy(int count, float s, const float* x, float* y) { table().unit_axpy(count, s, x, y); }
 

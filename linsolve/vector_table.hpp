@@ -1,9 +1,7 @@
 #pragma once
-// The loops of vector_paths.hpp as each form supplies them, and the plain
-// pieces that the vector forms share. One table per form: vector_paths.cpp
-// holds the plain one and chooses among them; each vector form is
-// vector_loops.inc built for one instruction set (vector_form.cpp.in).
-
+// The loops of vector_paths.hpp as each form supplies them, and the registry's
+// entry of a form. Each form's file (form_<name>.cpp) defines its entry;
+// the registry in vector_paths.cpp lists them and chooses among them.
 #include "linsolve/vector_forms.hpp"
 
 namespace linsolve::forms {
@@ -30,16 +28,45 @@ struct Table {
                       float* z);
 };
 
-// The tables of the forms this build holds (VORTEX_FORM_<name> defined for
-// each vector form).
-extern const Table plain_table;
-extern const Table sse2_table;
-extern const Table avx2_table;
-extern const Table avx512_table;
-extern const Table neon_table;
+// A form in the registry.
+struct Entry {
+  const char* name;  // as VORTEX_FORM names it
+  Table table;
+  bool (*runs_here)();  // whether the processor can run it
+  int preference;       // the offered form of highest preference is taken, unless a
+                        // row of the registry's table names another for the processor
+};
 
-// Whether the processor can run the vector form (cpu_features_<arch>.cpp).
-bool processor_offers(Form form);
+// Each form's entry, defined in its file: plain_entry and <name>_entry.
+extern const Entry plain_entry;
+
+// What identifies a processor to the registry's table: the vendor's string
+// (x86: "AuthenticAMD", "GenuineIntel"), family and model as the processor
+// reports them; empty where the target tells none (cpu_features_<arch>.cpp).
+struct Processor {
+  char vendor[13] = {};
+  int family = 0;
+  int model = 0;
+};
+Processor this_processor();
+
+// The check of a form that every processor of its architecture runs.
+inline bool every_processor() { return true; }
+
+// x86-64: whether the processor offers AVX2 with FMA, and AVX-512 F, VL, DQ
+// and BW (cpu_features_x86.cpp).
+bool x86_avx2();
+bool x86_avx512();
+
+// The form to take: the one requested by name (VORTEX_FORM; null or empty:
+// none) when offers(it), else the registry table's form for the processor
+// when offered, else the offered form of highest preference. A name that
+// cannot be followed leaves one line in message, saying what is used instead;
+// message is empty otherwise. Nothing is allocated: the choice is made before
+// main, where a failed allocation could not be reported.
+constexpr int kMessageSize = 200;
+Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
+            char (&message)[kMessageSize]);
 
 namespace plain {
 // The plain forms the vector forms fall back on: sums in ascending order, and

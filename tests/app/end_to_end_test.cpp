@@ -100,6 +100,7 @@ class Program : public ::testing::Test {
     int input_fd = -1;     // standard input from this descriptor instead
     std::string tag = "";  // names this run's output files, for runs side by side
     const char* program = VORTEX_BINARY;
+    const char* form = nullptr;  // VORTEX_FORM, unset when null
   };
 
   // Runs the program with the given standard input. With unprivileged set and
@@ -153,6 +154,9 @@ class Program : public ::testing::Test {
       const rlimit size{setting.file_size_limit, setting.file_size_limit};
       const rlimit memory{setting.memory_limit, setting.memory_limit};
       if (setrlimit(RLIMIT_FSIZE, &size) != 0 || setrlimit(RLIMIT_AS, &memory) != 0) _exit(203);
+      if (setting.form != nullptr ? setenv("VORTEX_FORM", setting.form, 1) != 0
+                                  : unsetenv("VORTEX_FORM") != 0)
+        _exit(205);
       alarm(60);  // a run that hangs ends as killed, not never
       execvp(argv[0], argv.data());
       _exit(202);
@@ -217,14 +221,27 @@ void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
 
 class ReferenceRun : public Program, public ::testing::WithParamInterface<ReferenceCase> {};
 
-TEST_P(ReferenceRun, MatchesTheIndependentRunByteForByte) {
+TEST_P(ReferenceRun, MatchesTheIndependentRunByteForByteInEveryForm) {
   const ReferenceCase& c = GetParam();
-  Outcome r = run(c.input);
-  EXPECT_EQ(r.status, reference_status(c.name));
-  EXPECT_EQ(r.out, reference(c.name, "stdout.txt"));
-  EXPECT_EQ(r.err, "");
-  ASSERT_TRUE(r.has_results);
-  EXPECT_EQ(r.results, reference(c.name, "rezult.txt"));
+  // The program's own form, then each that VORTEX_FORM can name: one the
+  // processor or the build lacks, or a name of none, says so in one line and
+  // runs in the program's own.
+  for (const char* form : {"", "plain", "sse2", "avx2", "avx512", "neon", "widest"}) {
+    Setting setting;
+    if (*form != '\0') setting.form = form;
+    Outcome r = run(c.input, setting);
+    EXPECT_EQ(r.status, reference_status(c.name)) << form;
+    EXPECT_EQ(r.out, reference(c.name, "stdout.txt")) << form;
+    const std::string said = "vortex: VORTEX_FORM=" + std::string(form) + " ";
+    if (*form == '\0' || form == std::string("plain")) {
+      EXPECT_EQ(r.err, "");
+    } else if (!r.err.empty() || form == std::string("widest")) {
+      EXPECT_EQ(r.err.substr(0, said.size()), said);
+      EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+    ASSERT_TRUE(r.has_results) << form;
+    EXPECT_EQ(r.results, reference(c.name, "rezult.txt")) << form;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ReferenceRun,

@@ -25,6 +25,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "linsolve/vector_forms.hpp"
 #include "tests/support/console.hpp"
 #include "tools/program_lift.hpp"
 
@@ -70,6 +71,12 @@ TEST_F(Validation, LiftConvergesTowardThinAirfoilTheory) {
     previous = cl;
   }
   EXPECT_TRUE(console_is_empty());
+}
+
+TEST_F(Validation, ARunStartsAfreshButKeepsTheFormOfTheHotLoops) {
+  const linsolve::Form taken = linsolve::form_in_use();
+  program_cl(10);
+  EXPECT_EQ(linsolve::form_in_use(), taken) << linsolve::form_name(linsolve::form_in_use());
 }
 
 TEST_F(Validation, ShortTripCountLosesTheTrailingEdgeSlope) {

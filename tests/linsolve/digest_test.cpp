@@ -156,7 +156,7 @@ TEST_P(Digest, CorpusGivesTheStoredDigests) {
   const bool print = std::getenv("VORTEX_PRINT_DIGESTS") != nullptr;
   ASSERT_TRUE(print || !stored.empty()) << "no digests in " << path << "digests.txt";
 
-  linsolve::state().form = GetParam();
+  linsolve::use_form(GetParam());
   struct Tally {
     int cases = 0, differ = 0;
     std::string first;

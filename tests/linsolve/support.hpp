@@ -21,10 +21,10 @@
 #include "linsolve/vector_forms.hpp"
 #include "tests/support/console.hpp"
 
-namespace linsolve {
+namespace linsolve::forms {
 // Test names and messages show a form by its name.
-inline void PrintTo(Form form, std::ostream* out) { *out << form_name(form); }
-}  // namespace linsolve
+inline void PrintTo(const Entry* form, std::ostream* out) { *out << linsolve::form_name(form); }
+}  // namespace linsolve::forms
 
 namespace linsolve_test {
 
@@ -43,7 +43,7 @@ class SolverTest : public test_support::ConsoleTest {
 
   static void reset_hooks() {
     linsolve::state().failing_requests = 0;
-    linsolve::state().form = linsolve::Form::best;
+    linsolve::use_form(nullptr);
   }
 
   // Runs the calls that follow one level up, as routines called by a library

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "linsolve/linsolve.hpp"
+#include "linsolve/vector_table.hpp"
 #include "support.hpp"
 
 namespace {
@@ -39,11 +41,13 @@ void expect_same_bits(const std::vector<float>& got, const std::vector<float>& w
 
 using linsolve::Form;
 
+Form plain_form() { return linsolve::find_form("plain"); }
+
 // The vector forms this build holds.
 std::vector<Form> vector_forms() {
   std::vector<Form> forms;
   for (Form f : linsolve::built_forms())
-    if (f != Form::plain) forms.push_back(f);
+    if (f != plain_form()) forms.push_back(f);
   return forms;
 }
 
@@ -61,7 +65,7 @@ class VectorPaths : public SolverTest, public testing::WithParamInterface<Form> 
   };
 
   Factored factor(Form form, int n, const std::vector<float>& a) {
-    linsolve::state().form = form;
+    linsolve::use_form(form);
     Factored f{std::vector<float>(std::size_t(n) * n), std::vector<float>(n), std::vector<int>(n)};
     errstack::reset();
     enter_library();
@@ -71,7 +75,7 @@ class VectorPaths : public SolverTest, public testing::WithParamInterface<Form> 
   }
 
   void expect_same_factors(int n, const std::vector<float>& a) {
-    const Factored plain = factor(Form::plain, n, a);
+    const Factored plain = factor(plain_form(), n, a);
     const Form form = GetParam();
     const Factored f = factor(form, n, a);
     EXPECT_EQ(f.pivot, plain.pivot) << linsolve::form_name(form) << ", order " << n;
@@ -112,10 +116,10 @@ TEST_P(VectorPaths, SolutionsAreBitIdenticalToThePlainForm) {
           n % 2 ? linsolve_test::random_matrix(n, 3u + n) : linsolve_test::influence(n);
       const std::vector<float> b = linsolve_test::random_vector(n, 11u + n);
       std::vector<float> plain(n), x(n);
-      linsolve::state().form = Form::plain;
+      linsolve::use_form(plain_form());
       LSARG(n, a.data(), n, b.data(), ipath, plain.data());
       const Form form = GetParam();
-      linsolve::state().form = form;
+      linsolve::use_form(form);
       LSARG(n, a.data(), n, b.data(), ipath, x.data());
       expect_same_bits(x, plain, "X", n);
     }
@@ -149,7 +153,7 @@ TEST_P(VectorPaths, PivotSearchFollowsTheProductKernel) {
     int want = 0;
     ISPMAX(n, u.data(), v.data(), want);
     const Form form = GetParam();
-    linsolve::state().form = form;
+    linsolve::use_form(form);
     EXPECT_EQ(linsolve::first_largest_product(n, u.data(), v.data()), want)
         << linsolve::form_name(form) << ", n " << n;
   }
@@ -184,11 +188,11 @@ TEST_P(VectorPaths, PanelStepsSearchTheNextColumnAsTheyStoreIt) {
       if (special == 2 && c.count > 2) cols[c.count / 2] = kNaN;
       if (special == 3) std::fill(m.begin(), m.end(), 0.0f);
       std::vector<float> plain_cols = cols, plain_m = m;
-      linsolve::state().form = Form::plain;
+      linsolve::use_form(plain_form());
       const int want = linsolve::panel_step(c.count, c.scale, c.t, plain_m.data(), c.ncol, s.data(),
                                             plain_cols.data(), ld, w.data(), c.ncol > 0);
       const Form form = GetParam();
-      linsolve::state().form = form;
+      linsolve::use_form(form);
       std::vector<float> got_cols = cols, got_m = m;
       EXPECT_EQ(linsolve::panel_step(c.count, c.scale, c.t, got_m.data(), c.ncol, s.data(),
                                      got_cols.data(), ld, w.data(), c.ncol > 0),
@@ -213,7 +217,7 @@ TEST_P(VectorPaths, RowMagnitudesFollowTheSearchAlongEachRow) {
       a[std::size_t(6) * n + base + 9] = -a[std::size_t(3) * n + base + 9] + 0.0f;  // a tie
     }
     const Form form = GetParam();
-    linsolve::state().form = form;
+    linsolve::use_form(form);
     std::vector<float> r(n);
     linsolve::row_magnitudes(n, a.data(), n, r.data());
     for (int i = 0; i < n; ++i) {
@@ -238,7 +242,7 @@ TEST_P(VectorPaths, ResidualsFollowTheDoubleDotProduct) {
     const std::vector<float> x = linsolve_test::random_vector(n, 80u + n);
     b[0] = 0.0f;  // -0 + products
     const Form form = GetParam();
-    linsolve::state().form = form;
+    linsolve::use_form(form);
     std::vector<float> r(n);
     linsolve::residual_rows(n, a.data(), n, b.data(), x.data(), r.data());
     for (int i = 0; i < n; ++i)
@@ -256,7 +260,7 @@ TEST_P(VectorPaths, ColumnLoopsRoundEachElementOnce) {
   for (int i = 0; i < 8; ++i) c0[4 * i + 1] = specials[i];
   for (float t : {-1.7f, 3e30f, 1e-30f, 0x1p-126f, -0.0f}) {
     const Form form = GetParam();
-    linsolve::state().form = form;
+    linsolve::use_form(form);
     std::vector<float> c = c0, d = c0;
     SAXPY(37, 0.3f, m.data(), 1, c.data(), 1);
     for (int count : {37, 16, 5}) SSCAL(count, t, d.data(), 1);
@@ -329,10 +333,10 @@ std::vector<std::pair<std::vector<float>, std::vector<float>>> dot_cases() {
 TEST_P(VectorPaths, SumsDecidedByTheirBoundGiveTheAscendingFloat) {
   for (const auto& [x, y] : dot_cases()) {
     const int n = int(x.size());
-    linsolve::state().form = Form::plain;
+    linsolve::use_form(plain_form());
     const float dot = SDOT(n, x.data(), 1, y.data(), 1);
     const float abs_sum = SASUM(n, x.data(), 1);
-    linsolve::state().form = GetParam();
+    linsolve::use_form(GetParam());
     EXPECT_TRUE(same(SDOT(n, x.data(), 1, y.data(), 1), dot)) << "n " << n;
     EXPECT_TRUE(same(SASUM(n, x.data(), 1), abs_sum)) << "n " << n;
   }
@@ -349,8 +353,8 @@ TEST_P(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
     // The factors of a random matrix, and of an ill-conditioned one whose
     // solution comes from sums that cancel.
     const std::vector<float> b = linsolve_test::random_vector(n, 70u + n);
-    cases.push_back({n, factor(Form::plain, n, linsolve_test::random_matrix(n, 2u + n)).fac, b});
-    if (n <= 64) cases.push_back({n, factor(Form::plain, n, linsolve_test::hilbert(n)).fac, b});
+    cases.push_back({n, factor(plain_form(), n, linsolve_test::random_matrix(n, 2u + n)).fac, b});
+    if (n <= 64) cases.push_back({n, factor(plain_form(), n, linsolve_test::hilbert(n)).fac, b});
   }
   std::vector<float> u = linsolve_test::random_matrix(30, 4u);
   u[std::size_t(20) * 30 + 20] = 1e-42f;  // a subnormal diagonal: x(21) is huge
@@ -368,10 +372,10 @@ TEST_P(VectorPaths, UpperSolveByColumnsGivesTheBitsOfTheRowForm) {
   for (const Case& c : cases) {
     for (char diag : {'N', 'U'}) {
       std::vector<float> plain = c.b;
-      linsolve::state().form = Form::plain;
+      linsolve::use_form(plain_form());
       STRSV('U', 'N', diag, c.n, c.u.data(), c.n, plain.data(), 1);
       const Form form = GetParam();
-      linsolve::state().form = form;
+      linsolve::use_form(form);
       std::vector<float> x = c.b;
       STRSV('U', 'N', diag, c.n, c.u.data(), c.n, x.data(), 1);
       expect_same_bits(x, plain, "x", c.n);
@@ -403,11 +407,11 @@ TEST_P(VectorPaths, ConditionEstimatesAreBitIdenticalToThePlainForm) {
     std::vector<float> fac(std::size_t(n) * n), plain(n), work(n);
     std::vector<int> pivot(n);
     float plain_rcond = 0.0f, rcond = 0.0f;
-    linsolve::state().form = Form::plain;
+    linsolve::use_form(plain_form());
     enter_library();
     L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), plain_rcond, plain.data());
     const Form form = GetParam();
-    linsolve::state().form = form;
+    linsolve::use_form(form);
     errstack::reset();
     enter_library();
     L2CRG(n, m.data(), n, fac.data(), n, pivot.data(), rcond, work.data());
@@ -416,6 +420,74 @@ TEST_P(VectorPaths, ConditionEstimatesAreBitIdenticalToThePlainForm) {
 
     errstack::reset();
   }
+}
+
+// The names of the forms that the imagined processor of a case runs.
+std::string runs_here;
+bool imagined_offers(Form form) {
+  return (" " + runs_here + " ").find(std::string(" ") + linsolve::form_name(form) + " ") !=
+         std::string::npos;
+}
+
+TEST(FormChoice, TakesTheRequestThenTheProcessorsRowThenTheWidest) {
+  struct Case {
+    const char* build;      // the cases of builds with these forms
+    const char* requested;  // VORTEX_FORM
+    linsolve::forms::Processor cpu;
+    const char* runs;  // the forms the processor runs
+    const char* want;
+    const char* message;
+  };
+  const char* const x86 = "plain sse2 avx2 avx512";
+  const char* const arm = "plain neon";
+  const Case cases[] = {
+      {x86, nullptr, {"AuthenticAMD", 26, 2}, x86, "avx512", ""},
+      {x86, nullptr, {"AuthenticAMD", 25, 17}, x86, "avx2", ""},  // 512 bits as two halves
+      {x86, "", {"AuthenticAMD", 25, 17}, "plain sse2", "sse2", ""},
+      {x86, "avx512", {"AuthenticAMD", 25, 17}, x86, "avx512", ""},
+      {x86, "plain", {"GenuineIntel", 6, 85}, x86, "plain", ""},
+      {x86,
+       "avx512",
+       {"GenuineIntel", 6, 85},
+       "plain sse2 avx2",
+       "avx2",
+       "vortex: VORTEX_FORM=avx512 is a form this processor cannot run; using avx2\n"},
+      {x86,
+       "widest",
+       {},
+       x86,
+       "avx512",
+       "vortex: VORTEX_FORM=widest names no form of this build (plain, sse2, avx2, avx512); "
+       "using avx512\n"},
+      {arm, nullptr, {}, arm, "neon", ""},
+      {arm,
+       "avx2",
+       {},
+       arm,
+       "neon",
+       "vortex: VORTEX_FORM=avx2 names no form of this build (plain, neon); using neon\n"},
+  };
+  std::string built;
+  for (Form f : linsolve::built_forms()) built += std::string(built.empty() ? "" : " ") + f->name;
+  for (const Case& c : cases) {
+    if (built != c.build) continue;
+    runs_here = c.runs;
+    char message[linsolve::forms::kMessageSize] = "left over";
+    const Form got = linsolve::forms::choose(c.requested, c.cpu, imagined_offers, message);
+    EXPECT_STREQ(linsolve::form_name(got), c.want) << (c.requested ? c.requested : "unset");
+    EXPECT_STREQ(message, c.message);
+  }
+
+  // The program's own choice is the one made at start-up, and a test's form
+  // holds until it is given back.
+  char message[linsolve::forms::kMessageSize];
+  const Form taken = linsolve::forms::choose(
+      std::getenv("VORTEX_FORM"), linsolve::forms::this_processor(), linsolve::offered, message);
+  EXPECT_EQ(linsolve::form_in_use(), taken);
+  linsolve::use_form(plain_form());
+  EXPECT_EQ(linsolve::form_in_use(), plain_form());
+  linsolve::use_form(nullptr);
+  EXPECT_EQ(linsolve::form_in_use(), taken);
 }
 
 std::string form_label(const testing::TestParamInfo<Form>& info) {
