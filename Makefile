@@ -6,6 +6,7 @@
 #   make install-strip  the same with the program stripped of its symbols and debug information
 #   make uninstall      remove the files that the last install from build/ wrote
 #   make package        the Debian package of the same files, in build-package/
+#   make web            the page and its WebAssembly module in build-wasm/web/ (Debian's emscripten)
 # PRESET picks the configure, build and test presets of `make test` (default; ci adds -Werror).
 PRESET ?= default
 PREFIX ?= /usr/local
@@ -15,8 +16,13 @@ JOBS ?= $(shell nproc)
 # PACKAGE_PRESET=aarch64 or i686 makes the package of a cross build, in build-package-PRESET/.
 PACKAGE_PRESET ?= program
 PACKAGE_DIR ?= build-package$(if $(filter program,$(PACKAGE_PRESET)),,-$(PACKAGE_PRESET))
+# `make test` also builds the page and runs its tests in headless Chromium where Emscripten,
+# Chromium and its driver are installed; WEB_TESTS=no leaves them out (CI runs them in its
+# WebAssembly step). WEB_PRESET configures build-wasm/ when it is not yet configured.
+WEB_TESTS ?= $(if $(shell command -v em++ && command -v chromium && command -v chromedriver),yes,no)
+WEB_PRESET ?= wasm
 
-.PHONY: build program run test install install-strip uninstall package clean
+.PHONY: build program run test install install-strip uninstall package web clean
 
 build:
 	cmake --preset $(PRESET)
@@ -24,6 +30,18 @@ build:
 
 test: build
 	ctest --preset $(PRESET) -j $(JOBS)
+ifeq ($(WEB_TESTS),yes)
+	$(MAKE) --no-print-directory web
+	ctest --test-dir build-wasm -R '^page$$' --output-on-failure
+else
+	@echo "The page's tests are skipped: Emscripten, Chromium or chromium-driver is not installed."
+endif
+
+# The page alone: index.html, its script and style, and the module. Serve the folder with any
+# static server, e.g. python3 -m http.server -d build-wasm/web.
+web:
+	@test -f build-wasm/CMakeCache.txt || cmake --preset $(WEB_PRESET)
+	cmake --build build-wasm --target web -j $(JOBS)
 
 # A fresh build/ is configured for the program alone, which needs neither GoogleTest nor Google
 # Benchmark; a build/ that `make test` has configured keeps its tests and builds vortex only.
@@ -56,4 +74,5 @@ package:
 	cd $(PACKAGE_DIR) && cpack -G DEB
 
 clean:
-	rm -rf build build-release build-san build-fuzz-clang build-clang build-libcxx build-aarch64 build-i686 build-package build-package-* build-windows
+	rm -rf build build-release build-san build-fuzz-clang build-clang build-libcxx build-aarch64 build-i686 build-package build-package-* build-windows \
+	  build-wasm

@@ -3,13 +3,13 @@
 #include "errstack/machine.hpp"
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <limits>
 #include <string>
 
 #include "errstack/detail.hpp"
 #include "errstack/errstack.hpp"
+#include "io/bit_cast.hpp"
 #include "io/units.hpp"
 
 namespace errstack::detail {
@@ -59,7 +59,7 @@ void reset_units() { state = UnitState{}; }
 using namespace errstack::detail;
 
 float AMACH(int index) {
-  if (index >= 1 && index <= 8) return std::bit_cast<float>(kRealBits[index - 1]);
+  if (index >= 1 && index <= 8) return io::bit_cast<float>(kRealBits[index - 1]);
   E1PSH("AMACH ");
   E1ARGI(1, index);
   E1MES(kTerminal, 5, kAmachRange);

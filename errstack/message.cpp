@@ -9,6 +9,7 @@
 
 #include "errstack/detail.hpp"
 #include "errstack/errstack.hpp"
+#include "io/float_text.hpp"
 
 namespace errstack::detail {
 namespace {
@@ -105,10 +106,7 @@ std::string real_text(float value) {
     // Both zeros: the sign of a zero is not shown.
     text = "0.000000E+00";
   } else {
-    char buf[32];
-    const auto result =
-        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 6);
-    text.assign(buf, result.ptr);
+    text = io::scientific_text(value, 6);
     std::replace(text.begin(), text.end(), 'e', 'E');
   }
   // The special values are left-justified after one blank in the field of 14;

@@ -13,7 +13,6 @@
 // break rules (a cut, one or two blanks dropped at a break, a "%/" marker),
 // give back the whole message that a model of the argument table and of the
 // placeholder replacement composes.
-#include <bit>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +24,7 @@
 
 #include "errstack/errstack.hpp"
 #include "fuzz/fuzz_target.hpp"
+#include "io/bit_cast.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 
@@ -361,7 +361,7 @@ struct Run {
       }
       case 1: {
         const int index = index_from(in.byte());
-        const float value = std::bit_cast<float>(in.u32());
+        const float value = io::bit_cast<float>(in.u32());
         if (index >= 1 && index <= 9)
           model.add('R', index, real_text(value), real_text(value).size());
         E1ARGR(index, value);

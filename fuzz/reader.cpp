@@ -12,7 +12,6 @@
 //   accepts it too and gives the same bits;
 // - a value it accepts is never an infinity or a not-a-number;
 // - "/", "," and r* leave the target as it was.
-#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -23,6 +22,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_target.hpp"
+#include "io/bit_cast.hpp"
 #include "io/list_input.hpp"
 #include "io/runtime_error.hpp"
 #include "io/terminate.hpp"
@@ -133,14 +133,14 @@ void check_statement(std::FILE* in, std::string_view input, bool& stopped) {
   if (before < 0 || std::size_t(before) > input.size()) fail("stream position outside the input");
   const Expected e = expect(input.substr(std::size_t(before)));
 
-  float target = std::bit_cast<float>(kUntouched);
+  float target = io::bit_cast<float>(kUntouched);
   int status = 0;
   try {
     io::read_real(target);
   } catch (const io::RunStopped& s) {
     status = s.status;
   }
-  const std::uint32_t bits = std::bit_cast<std::uint32_t>(target);
+  const std::uint32_t bits = io::bit_cast<std::uint32_t>(target);
 
   if (status != 0) {
     stopped = true;
@@ -174,7 +174,7 @@ void check_statement(std::FILE* in, std::string_view input, bool& stopped) {
   }
   if (bits == kUntouched || !std::isfinite(target)) fail("accepted value is not a finite number");
   float plain = 0.0f;
-  if (plain_strtof(normalised(constant), plain) && std::bit_cast<std::uint32_t>(plain) != bits)
+  if (plain_strtof(normalised(constant), plain) && io::bit_cast<std::uint32_t>(plain) != bits)
     fail("value differs from strtof of the same text");
 }
 

@@ -10,7 +10,6 @@
 // even, as the editor must.
 #include "io/record.hpp"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +18,7 @@
 
 #include "fuzz/fuzz_target.hpp"
 #include "fuzz/record_oracle.hpp"
+#include "io/bit_cast.hpp"
 
 namespace {
 
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                std::uint32_t(group[2]) << 16 | std::uint32_t(group[3]) << 24;
     const int w = n > 4 ? 1 + group[4] % kMaxWidth : 9;
     const int d = n > 5 ? group[5] % kMaxDecimals : 5;
-    const float v = std::bit_cast<float>(bits);
+    const float v = io::bit_cast<float>(bits);
 
     const std::string field = io::fixed_field(v, w, d);
     if (field.size() != std::size_t(w)) fuzz::fail("record", "field is not exactly w characters");

@@ -1,8 +1,8 @@
 #include "io/record.hpp"
 
-#include <charconv>
 #include <cmath>
-#include <vector>
+
+#include "io/float_text.hpp"
 
 namespace io {
 namespace {
@@ -31,12 +31,8 @@ std::string fixed_field(float v, int w, int d) {
   // ten columns and becomes asterisks in a narrower field.
   if (std::isinf(v)) return justify(v > 0 ? " Infinity" : " -Infinity", w);
 
-  // The exact stored value rounded to d decimals, ties to even. A float's
-  // integer part has at most 39 digits.
-  std::vector<char> buf(std::size_t(d) + 48);
-  const auto res =
-      std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, d);
-  std::string text(buf.data(), res.ptr);
+  // The exact stored value rounded to d decimals, ties to even.
+  std::string text = fixed_text(v, d);
   if (d == 0) text += '.';
 
   // No minus sign on a value that rounded to zero (negative zero included).

@@ -2,8 +2,9 @@
 // Deciding the float of a sum from the same terms summed in another order: the
 // argument that lets a vector form sum in its own order and still store what
 // the ascending sum stores.
-#include <bit>
 #include <cstdint>
+
+#include "io/bit_cast.hpp"
 
 namespace linsolve::forms {
 
@@ -45,7 +46,7 @@ inline bool decide(double sum, double magnitude, int terms, float& result) {
   const float hi = float(sum + bound);
   // float(sum) does not wait for the ends, which only confirm it.
   result = float(sum);
-  return std::bit_cast<std::uint32_t>(lo) == std::bit_cast<std::uint32_t>(hi);
+  return io::bit_cast<std::uint32_t>(lo) == io::bit_cast<std::uint32_t>(hi);
 }
 
 // Whether the ascending sum A of one set of non-negative terms is below the

@@ -4,18 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <vector>
 
+#include "io/bit_cast.hpp"
+
 namespace {
 
 std::vector<std::uint32_t> bits(const std::vector<float>& v) {
   std::vector<std::uint32_t> b;
-  for (float x : v) b.push_back(std::bit_cast<std::uint32_t>(x));
+  for (float x : v) b.push_back(io::bit_cast<std::uint32_t>(x));
   return b;
 }
 

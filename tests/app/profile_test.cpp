@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 
+#include "io/bit_cast.hpp"
 #include "io/terminate.hpp"
 
 namespace {
@@ -48,7 +48,7 @@ TEST(Profil, TenPointsFollowTheThreePiecesOfTheCamberLine) {
   EXPECT_EQ(y(2), 0.1f);          // 0.2 as summed is not below 0.2
   EXPECT_EQ(y(5), 0.1f);
   // The sixth running sum is exactly 0.6f and takes the falling line.
-  EXPECT_EQ(std::bit_cast<std::uint32_t>(y(6)), std::bit_cast<std::uint32_t>(0.099999994f));
+  EXPECT_EQ(io::bit_cast<std::uint32_t>(y(6)), io::bit_cast<std::uint32_t>(0.099999994f));
   // The tenth is 1.0000001, past 1.0: no ordinate, so the slope falls to zero.
   EXPECT_EQ(y(10), 0.0f);
   // Right-hand side: minus the backward-difference slope times the velocity 20.

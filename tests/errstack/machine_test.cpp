@@ -1,11 +1,11 @@
 // Machine constants, the unit table and their fixed error texts.
-#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 
+#include "io/bit_cast.hpp"
 #include "tests/support/console.hpp"
 
 namespace {
@@ -22,8 +22,8 @@ TEST_F(MachineTest, RealConstantsAreThoseOfSinglePrecision) {
   EXPECT_EQ(AMACH(4), limits::epsilon());  // the largest relative spacing, 2^-23
   EXPECT_EQ(AMACH(4), 0x1p-23f);
   EXPECT_EQ(AMACH(5), std::log10(2.0f));
-  EXPECT_EQ(std::bit_cast<std::uint32_t>(AMACH(6)),
-            std::bit_cast<std::uint32_t>(limits::quiet_NaN()));
+  EXPECT_EQ(io::bit_cast<std::uint32_t>(AMACH(6)),
+            io::bit_cast<std::uint32_t>(limits::quiet_NaN()));
   EXPECT_EQ(AMACH(7), limits::infinity());
   EXPECT_EQ(AMACH(8), -limits::infinity());
   const float nan = AMACH(6);
