@@ -2,8 +2,8 @@
 // A float's exact stored value as decimal text, rounded once to the digits
 // asked for, ties to even: what std::to_chars writes with a precision. The
 // standard library's to_chars where it has these forms (float_text_charconv.cpp);
-// elsewhere (libc++ 13, in Emscripten 3.1.6) integer arithmetic on the float's
-// bits (float_text_integer.cpp). Chosen by CMake.
+// elsewhere (libc++ 13, in Emscripten 3.1.6) the C library's snprintf
+// (float_text_printf.cpp). Chosen by CMake.
 #include <string>
 
 namespace io {

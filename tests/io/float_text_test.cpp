@@ -1,6 +1,6 @@
-// The integer-arithmetic form of the float text (io/float_text_integer.cpp), the
-// one for a standard library without floating-point to_chars, against the
-// standard library's to_chars where both are built.
+// The snprintf form of the float text (io/float_text_printf.cpp), the one for a
+// standard library without floating-point to_chars, against the standard
+// library's to_chars where both are built.
 #include "io/float_text.hpp"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ std::string to_chars_text(float v, std::chars_format format, int decimals) {
                      std::to_chars(buf.data(), buf.data() + buf.size(), v, format, decimals).ptr);
 }
 
-TEST(FloatTextByIntegers, WritesWhatToCharsWrites) {
+TEST(FloatTextByPrintf, WritesWhatToCharsWrites) {
   using limits = std::numeric_limits<float>;
   // Ties at several places, values that carry into a new digit, the ends of
   // the range; then bit patterns spread over every exponent.
