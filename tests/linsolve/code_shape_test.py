@@ -16,7 +16,9 @@ same answer on any machine:
 
 Each is zero in the code written with intrinsics before the loops were
 written once over the vector width. Prints the counts of each form's hot
-functions; exits 1 when a count is not zero.
+functions; exits 1 when a count is not zero, and when what the check must see
+is not there (a form's entry, the panel sweep's multiply-adds): a library or
+objects of another build, or a disassembly it cannot read, fail.
 
     code_shape_test.py [--objdump OBJDUMP] LIBRARY_OR_OBJECT...
 """
@@ -27,6 +29,9 @@ import sys
 
 FORMS = ("avx2", "avx512")  # the forms of whole-vector broadcasts and fused steps
 
+# A place on the stack: the stack pointer's frame, or below the frame pointer
+# (at or above it are the caller's arguments, which a function reads once).
+STACK = r"(\S*\(%rsp\)|-0x[0-9a-f]+\(%rbp\))"
 # name: (pattern on one instruction, whether it counts in the panel sweep only)
 FAULTS = {
     # (into a whole 256- or 512-bit register: the compiler pairs scalar code
@@ -36,12 +41,30 @@ FAULTS = {
         r"|vmov[lh]pd\s+\S*\().*%[yz]mm\d+(\{%k\d\})?$"), False),
     "merge-masked broadcast": (
         re.compile(r"^v(p?broadcast)\S*\s.*\{%k[1-7]\}(?!\{z\})\s*$"), False),
-    "mask reload from the stack": (re.compile(r"^kmov[bwdq]\s+\S*\(%rsp\),\s*%k"), False),
-    "multiply-add from the stack": (re.compile(r"^vfn?m(add|sub)\S*\s+\S*\(%rsp\)"), True),
+    "mask reload from the stack": (re.compile(r"^kmov[bwdq]\s+" + STACK + ",%k"), False),
+    "multiply-add from the stack": (re.compile(r"^vfn?m(add|sub)\S*\s+" + STACK), True),
     "factor broadcast from a register": (re.compile(r"^vbroadcasts[sd]\s+%xmm"), True),
 }
+# What must be there, so that the check cannot pass on code it did not see:
+# each form's entries, the panel sweep with its multiply-adds, and in the
+# AVX-512 form its factors broadcast within them (as the intrinsic code had).
+ENTRIES = ("panel_sweep", "panel_rows", "panel_step", "residual_rows", "upper_solve",
+           "estimate_row", "unit_dot")
+NEEDED = {("avx2", "panel_sweep"): "multiply-adds", ("avx512", "panel_sweep"): "folded broadcasts"}
 SHOWN = ("panel_sweep", "rows_of_width<8>", "residual", "upper_solve", "spread", "estimate_row",
          "panel_step", "unit_dot")
+
+
+def gnu_spelling(ins):
+    """One instruction as GNU objdump writes it, also from llvm-objdump: no blank
+    after a comma or before a mask, immediates and displacements in hex, an
+    index's scale of 1 written; a displacement of 0 left out from both."""
+    ins = re.sub(r",\s+", ",", ins)
+    ins = re.sub(r"\s+\{", "{", ins)
+    ins = re.sub(r"\$(\d+),", lambda m: f"$0x{int(m.group(1)):x},", ins)
+    ins = re.sub(r"(?<![\w$])(-?)(\d+)\(", lambda m: f"{m.group(1)}0x{int(m.group(2)):x}(", ins)
+    ins = re.sub(r"\((%\w*),(%\w+)\)", r"(\1,\2,1)", ins)
+    return re.sub(r"(?<![\w$])0x0\(", "(", ins)
 
 
 def functions(objdump, path):
@@ -65,7 +88,7 @@ def functions(objdump, path):
             continue
         body = re.match(r"^\s+[0-9a-f]+:\s+(\S.*)$", line)
         if body and current:
-            found[current].append(re.sub(r"\s+#.*$|\s+<.*>$", "", body.group(1)))
+            found[current].append(gnu_spelling(re.sub(r"\s+#.*$|\s+<.*>$", "", body.group(1))))
     return found
 
 
@@ -92,9 +115,6 @@ def main(argv):
     found = {}
     for path in argv[1:]:
         found.update(functions(objdump, path))
-    if not found:
-        print("no functions of the forms " + ", ".join(FORMS) + " found", file=sys.stderr)
-        return 1
     columns = ["instructions", "multiply-adds", "folded broadcasts", "broadcasts"] + list(FAULTS)
     faults = []
     for form in FORMS:
@@ -113,6 +133,12 @@ def main(argv):
             for fault in FAULTS:
                 if c[fault]:
                     faults.append(f"{form} {name}: {c[fault]} x {fault}")
+        for name in ENTRIES:
+            if not found.get((form, name)):
+                faults.append(f"{form} {name}: not found")
+        for (f, name), needed in NEEDED.items():
+            if f == form and not counts(found.get((f, name), []), True)[needed]:
+                faults.append(f"{form} {name}: no {needed}")
         print(f"{form}: " + "; ".join(f"{k} {total[k]}" for k in columns))
         for key in SHOWN:
             if shown[key]["instructions"]:
