@@ -11,6 +11,7 @@ import platform
 import random
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -265,9 +266,19 @@ def test_results_and_errors_pickle_and_copy():
         assert (vars(clone), str(clone)) == (vars(stopped.value), str(stopped.value))
 
 
-def test_the_version_is_the_programs():
+def test_the_version_and_the_form_notice_are_the_programs():
     done = subprocess.run([program(), "--version"], capture_output=True, check=True)
     assert done.stdout.decode() == f"vortex {vortex.__version__}\n"
+    # A VORTEX_FORM that names no form: the program's notice, a warning at import.
+    unknown = dict(os.environ, VORTEX_FORM="widest")
+    with tempfile.TemporaryDirectory() as work:
+        typed = subprocess.run([program()], input=b"10\n20\n", cwd=work, env=unknown,
+                               capture_output=True, check=True)
+    imported = subprocess.run([sys.executable, "-c", "import vortex"], env=unknown,
+                              capture_output=True, check=True)
+    notice = typed.stderr.decode().removeprefix("vortex: ").removesuffix("\r\n")
+    assert notice.startswith("VORTEX_FORM=widest ")
+    assert imported.stderr.decode().endswith(f": RuntimeWarning: {notice}\n")
 
 
 @pytest.mark.skipif(not hasattr(os, "fork"), reason="no fork on this system")
