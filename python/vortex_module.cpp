@@ -143,6 +143,11 @@ Given given(py::handle value, const char* name) {
     PyErr_Clear();
   }
   const py::object real = py::reinterpret_steal<py::object>(PyNumber_Float(value.ptr()));
+  if (!real && PyErr_ExceptionMatches(PyExc_OverflowError)) {
+    // Beyond every double (a Fraction of 10**400, for one): refused.
+    PyErr_Clear();
+    return g;
+  }
   if (!real) {
     if (!PyErr_ExceptionMatches(PyExc_TypeError)) throw py::error_already_set();
     PyErr_Clear();

@@ -3,6 +3,7 @@ before, from any thread, under any rounding mode, and errors that leave the
 process running."""
 import copy
 import ctypes
+import fractions
 import functools
 import os
 import pathlib
@@ -187,6 +188,7 @@ def test_a_host_rounding_upward_changes_nothing_and_is_kept():
     (202, 20, 161), ("abc", 20, 64), ("", 20, 24), ("'5'", 20, 59),
     (10, 1e39, 64), (10, float("inf"), 64), (float("nan"), 20, 64),
     (10, 2**128 - 2**103, 64),  # halfway between the largest float and 2**128
+    (10, fractions.Fraction(10**400), 64),  # beyond every double
 ])
 def test_run_time_errors_raise_and_the_process_goes_on(count, velocity, number):
     status, _, results, stderr = console(count, velocity)
