@@ -40,7 +40,8 @@ struct Row {
   const char* form;
 };
 constexpr Row kFastest[] = {
-    // AMD family 25 (Zen 4): AVX-512 operations run as two 256-bit halves.
+    // AMD family 25 model 17 (a Zen 4): AVX-512 operations run as two 256-bit
+    // halves. Other models have no row until measured.
     {"AuthenticAMD", 25, 17, "avx2"},
 };
 
