@@ -362,8 +362,8 @@ TEST_F(Program, ARunKilledAtAnyStepNeverLeavesTwoRunsMixed) {
   if (std::string(VORTEX_EMULATOR) != "") GTEST_SKIP() << "strace would follow the emulator";
   Setting strace;
   strace.program = "strace";
-  strace.arguments = {"-V"};
-  if (run("", strace).status != 0) GTEST_SKIP() << "strace is missing";
+  strace.arguments = {"-qq", "-o", "/dev/null", "true"};
+  if (run("", strace).status != 0) GTEST_SKIP() << "strace is missing or may not trace here";
   const std::string earlier = run("201\n20\n").results;
   const std::string input = "10\n50\n";
   const std::string own = run(input).results;
