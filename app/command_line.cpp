@@ -29,7 +29,7 @@ constexpr const char* kUsage =
     "      --help     display this help and exit\n"
     "      --version  output version information and exit\n"
     "\n"
-    "Full documentation: man vortex\n";
+    "Full documentation: " VORTEX_MANUAL "\n";
 
 constexpr const char* kVersion = "vortex " VORTEX_VERSION "\n";
 

@@ -2,6 +2,7 @@
 // stream by the discrete vortex method.
 #include <cfenv>
 #include <cstddef>
+#include <cstdio>
 
 #include "app/command_line.hpp"
 #include "app/memory_tuning.hpp"
@@ -9,10 +10,12 @@
 #include "app/state.hpp"
 #include "io/call_trace.hpp"
 #include "io/list_input.hpp"
+#include "io/program_name.hpp"
 #include "io/results_file.hpp"
 #include "io/runtime_error.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
+#include "linsolve/vector_forms.hpp"
 
 namespace {
 
@@ -55,6 +58,10 @@ int main(int argc, char** argv) {
   // A reader that has gone (a closed pipe) and a file-size limit are failed
   // writes (message 38), not signals that kill the run.
   io::ignore_write_signals();
+  // A VORTEX_FORM that the start-up's choice of the solver's form could not
+  // follow, said once the streams are safe.
+  if (const char* notice = linsolve::form_notice(); *notice != '\0')
+    std::fprintf(stderr, "%s: %s\r\n", io::program_name(), notice);
   // The flow state, which start-up faults in at once.
   Flow& flow = app_state().flow;
   prepare_memory(&flow, sizeof flow);

@@ -411,7 +411,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::fprintf(out, "\n");
     for (const Peer& f : forms) {
       std::fprintf(out, "%-7s%s", f.label.c_str(), f.form == setting_.chosen ? "*" : " ");
-      for (int n : kFormOrders) std::fprintf(out, " %10.1f", time_of("influence", n, f.name));
+      for (int n : kFormOrders) {
+        // "-" for an order the run left out (a filter).
+        const double t = time_of("influence", n, f.name);
+        if (t > 0.0)
+          std::fprintf(out, " %10.1f", t);
+        else
+          std::fprintf(out, " %10s", "-");
+      }
       std::fprintf(out, "\n");
     }
     for (int n : kFormOrders) {

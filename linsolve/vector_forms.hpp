@@ -32,6 +32,13 @@ Form form_in_use();
 
 const char* form_name(Form form);
 
+// What the start-up's choice could not follow: a VORTEX_FORM that names no
+// form of this build or one the processor cannot run, and the form used
+// instead, as one line without its end; empty when there is nothing to say.
+// The program prints it once its standard streams are safe, the Python module
+// issues it as a warning.
+const char* form_notice();
+
 // For tests and the benchmark: the hot loops run in this form (one that is
 // offered) from now on; null goes back to the form taken at start-up.
 void use_form(Form form);

@@ -40,7 +40,8 @@ struct Row {
   const char* form;
 };
 constexpr Row kFastest[] = {
-    // AMD family 25 (Zen 4): AVX-512 operations run as two 256-bit halves.
+    // AMD family 25 model 17 (a Zen 4): AVX-512 operations run as two 256-bit
+    // halves. Other models have no row until measured.
     {"AuthenticAMD", 25, 17, "avx2"},
 };
 
@@ -53,7 +54,7 @@ Form named(std::string_view name) {
 }  // namespace
 
 Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
-            char (&message)[kMessageSize]) {
+            char (&notice)[kNoticeSize]) {
   Form best = &plain_entry;
   for (Form f : kBuilt)
     if (f->preference > best->preference && offers(f)) best = f;
@@ -63,7 +64,7 @@ Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
         cpu.model == row.model && f != nullptr && offers(f))
       best = f;
   }
-  message[0] = '\0';
+  notice[0] = '\0';
   if (requested == nullptr || *requested == '\0') return best;
   const Form f = named(requested);
   if (f != nullptr && offers(f)) return f;
@@ -72,13 +73,13 @@ Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
     std::snprintf(names + std::strlen(names), sizeof names - std::strlen(names), "%s%s",
                   g == kBuilt[0] ? "" : ", ", g->name);
   if (f != nullptr)
-    std::snprintf(message, kMessageSize,
-                  "vortex: VORTEX_FORM=%s is a form this processor cannot run; using %s\n",
-                  requested, best->name);
+    std::snprintf(notice, kNoticeSize,
+                  "VORTEX_FORM=%s is a form this processor cannot run; using %s", requested,
+                  best->name);
   else
-    std::snprintf(message, kMessageSize,
-                  "vortex: VORTEX_FORM=%.60s names no form of this build (%s); using %s\n",
-                  requested, names, best->name);
+    std::snprintf(notice, kNoticeSize,
+                  "VORTEX_FORM=%.60s names no form of this build (%s); using %s", requested, names,
+                  best->name);
   return best;
 }
 
@@ -88,12 +89,15 @@ namespace {
 
 bool runs_here(Form form) { return form->runs_here(); }
 
+// What the choice could not follow, kept for the program to say (form_notice).
+char notice[forms::kNoticeSize];
+
 // Taken once, before main: the hot loops run in the plain form until then.
+// Nothing is printed here, before the program has made its standard streams
+// safe to write.
 const Form taken = [] {
-  char message[forms::kMessageSize];
   const Form form =
-      forms::choose(std::getenv("VORTEX_FORM"), forms::this_processor(), runs_here, message);
-  if (message[0] != '\0') std::fputs(message, stderr);
+      forms::choose(std::getenv("VORTEX_FORM"), forms::this_processor(), runs_here, notice);
   state().form = form;
   return form;
 }();
@@ -111,6 +115,8 @@ bool offered(Form form) { return form != nullptr && form->runs_here(); }
 Form form_in_use() { return state().form; }
 
 const char* form_name(Form form) { return form != nullptr ? form->name : "none"; }
+
+const char* form_notice() { return notice; }
 
 void use_form(Form form) { state().form = form != nullptr ? form : taken; }
 

@@ -61,12 +61,12 @@ bool x86_avx512();
 // The form to take: the one requested by name (VORTEX_FORM; null or empty:
 // none) when offers(it), else the registry table's form for the processor
 // when offered, else the offered form of highest preference. A name that
-// cannot be followed leaves one line in message, saying what is used instead;
-// message is empty otherwise. Nothing is allocated: the choice is made before
-// main, where a failed allocation could not be reported.
-constexpr int kMessageSize = 200;
+// cannot be followed leaves a notice, one line without its end, saying what is
+// used instead; the notice is empty otherwise. Nothing is allocated: the
+// choice is made before main, where a failed allocation could not be reported.
+constexpr int kNoticeSize = 200;
 Form choose(const char* requested, const Processor& cpu, bool (*offers)(Form),
-            char (&message)[kMessageSize]);
+            char (&notice)[kNoticeSize]);
 
 namespace plain {
 // The plain forms the vector forms fall back on: sums in ascending order, and

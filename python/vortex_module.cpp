@@ -26,6 +26,7 @@
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "linsolve/driver.hpp"
+#include "linsolve/vector_forms.hpp"
 
 namespace py = pybind11;
 
@@ -142,6 +143,11 @@ Given given(py::handle value, const char* name) {
     PyErr_Clear();
   }
   const py::object real = py::reinterpret_steal<py::object>(PyNumber_Float(value.ptr()));
+  if (!real && PyErr_ExceptionMatches(PyExc_OverflowError)) {
+    // Beyond every double (a Fraction of 10**400, for one): refused.
+    PyErr_Clear();
+    return g;
+  }
   if (!real) {
     if (!PyErr_ExceptionMatches(PyExc_TypeError)) throw py::error_already_set();
     PyErr_Clear();
@@ -324,6 +330,11 @@ PYBIND11_MODULE(_vortex, m) {
   classes.run_error = package_class("vortex._errors", "RunError");
   classes.solver_error = package_class("vortex._errors", "SolverError");
   classes.solver_warning = package_class("vortex._errors", "SolverWarning");
+
+  // A VORTEX_FORM that the solver's choice of form could not follow.
+  if (const char* notice = linsolve::form_notice();
+      *notice != '\0' && PyErr_WarnEx(PyExc_RuntimeWarning, notice, 1) < 0)
+    throw py::error_already_set();
 
   // A child forked while another thread held the lock has that thread no more,
   // and nobody to release the lock: the child makes the lock anew. What the

@@ -3,6 +3,7 @@ before, from any thread, under any rounding mode, and errors that leave the
 process running."""
 import copy
 import ctypes
+import fractions
 import functools
 import os
 import pathlib
@@ -11,6 +12,7 @@ import platform
 import random
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -186,6 +188,7 @@ def test_a_host_rounding_upward_changes_nothing_and_is_kept():
     (202, 20, 161), ("abc", 20, 64), ("", 20, 24), ("'5'", 20, 59),
     (10, 1e39, 64), (10, float("inf"), 64), (float("nan"), 20, 64),
     (10, 2**128 - 2**103, 64),  # halfway between the largest float and 2**128
+    (10, fractions.Fraction(10**400), 64),  # beyond every double
 ])
 def test_run_time_errors_raise_and_the_process_goes_on(count, velocity, number):
     status, _, results, stderr = console(count, velocity)
@@ -265,9 +268,19 @@ def test_results_and_errors_pickle_and_copy():
         assert (vars(clone), str(clone)) == (vars(stopped.value), str(stopped.value))
 
 
-def test_the_version_is_the_programs():
+def test_the_version_and_the_form_notice_are_the_programs():
     done = subprocess.run([program(), "--version"], capture_output=True, check=True)
     assert done.stdout.decode() == f"vortex {vortex.__version__}\n"
+    # A VORTEX_FORM that names no form: the program's notice, a warning at import.
+    unknown = dict(os.environ, VORTEX_FORM="widest")
+    with tempfile.TemporaryDirectory() as work:
+        typed = subprocess.run([program()], input=b"10\n20\n", cwd=work, env=unknown,
+                               capture_output=True, check=True)
+    imported = subprocess.run([sys.executable, "-c", "import vortex"], env=unknown,
+                              capture_output=True, check=True)
+    notice = typed.stderr.decode().removeprefix("vortex: ").removesuffix("\r\n")
+    assert notice.startswith("VORTEX_FORM=widest ")
+    assert imported.stderr.decode().endswith(f": RuntimeWarning: {notice}\n")
 
 
 @pytest.mark.skipif(not hasattr(os, "fork"), reason="no fork on this system")
