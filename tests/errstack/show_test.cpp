@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tests/support/console.hpp"
+#include "tests/support/temporary_file.hpp"
 
 namespace {
 
@@ -113,7 +114,7 @@ TEST_F(ShowTest, PrintingTwicePrintsOnce) {
 }
 
 TEST_F(ShowTest, MessagesGoToTheErrorUnitOfTheMoment) {
-  std::FILE* other = std::tmpfile();
+  std::FILE* other = test_support::temporary_file();
   ASSERT_NE(other, nullptr);
   io::bind_unit(io::kUnitResults, other);
   int unit = io::kUnitResults;

@@ -10,6 +10,7 @@
 #include "io/terminate.hpp"
 #include "io/units.hpp"
 #include "tests/support/stderr_capture.hpp"
+#include "tests/support/temporary_file.hpp"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct Reading {
 };
 
 Reading read_statements(const std::string& input, int statements = 1) {
-  std::FILE* in = std::tmpfile();
+  std::FILE* in = test_support::temporary_file();
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
   io::reset_units();
@@ -226,7 +227,7 @@ TEST(ReadReal, EndsTheRunAtTheEndOfTheInputBeforeAValue) {
 }
 
 TEST(Prompt, WritesALeadingBlankAndTheTextAndWritesItOut) {
-  std::FILE* out = std::tmpfile();
+  std::FILE* out = test_support::temporary_file();
   io::reset_units();
   io::bind_unit(io::kUnitOutput, out);
   io::prompt("vvedite kol-vo vihrej");

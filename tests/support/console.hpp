@@ -14,6 +14,7 @@
 #include "errstack/errstack.hpp"
 #include "io/terminate.hpp"
 #include "io/units.hpp"
+#include "tests/support/temporary_file.hpp"
 
 namespace test_support {
 
@@ -22,7 +23,7 @@ class ConsoleTest : public ::testing::Test {
   void SetUp() override {
     errstack::reset();
     io::reset_units();
-    console_ = std::tmpfile();
+    console_ = temporary_file();
     ASSERT_NE(console_, nullptr);
     io::bind_unit(io::kUnitOutput, console_);
   }
@@ -54,7 +55,7 @@ class ConsoleTest : public ::testing::Test {
 
   void clear_console() {
     std::fclose(console_);
-    console_ = std::tmpfile();
+    console_ = temporary_file();
     io::bind_unit(io::kUnitOutput, console_);
   }
 

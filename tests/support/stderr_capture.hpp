@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/temporary_file.hpp"
+
 namespace test_support {
 
 // Everything written on file descriptor 2 while the capture lives.
@@ -13,7 +15,7 @@ class StderrCapture {
  public:
   StderrCapture() {
     std::fflush(stderr);
-    file_ = std::tmpfile();
+    file_ = temporary_file();
     saved_ = ::dup(2);
     ::dup2(::fileno(file_), 2);
   }
